@@ -1,0 +1,4 @@
+#include "Tavrin.h"
+
+// Stand-in: the settings window is built by its own change.
+void DoSettings() { }
