@@ -1,12 +1,153 @@
-#include "Tavrin.h"
+#include <cstring>
+#include <new>
 
-// Stand-in: entries are built by the news-pipeline change.
+#include "TavrinLocale.h"
+#include "TavrinPipeline.h"
+#include "platform/dos.h"
 
-BOOL CreateEntry(exec::List *, CONST_STRPTR, CONST_STRPTR, CONST_STRPTR, CONST_STRPTR, LONG) { return FALSE; }
+namespace {
+
+// The channel header has no date; its column shows blanks of a date's width.
+constexpr char headerDate[] = "         ";
+
+bool Digits2(CONST_STRPTR p, int *value)
+{
+    if (p[0] < '0' || p[0] > '9' || p[1] < '0' || p[1] > '9')
+        return false;
+    *value = (p[0] - '0') * 10 + (p[1] - '0');
+    return true;
+}
+
+bool IsLeap(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month)
+{
+    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeap(year) ? 29 : days[month - 1];
+}
+
+// Days from 1 January 1978 to the given date, which must be valid.
+ULONG DaysSince1978(int year, int month, int day)
+{
+    ULONG days = 0;
+    for (int y = 1978; y < year; y++)
+        days += IsLeap(y) ? 366 : 365;
+    for (int m = 1; m < month; m++)
+        days += ULONG(DaysInMonth(year, m));
+    return days + ULONG(day - 1);
+}
+
+// "DD-MM-YY" from ConvertToUniDate.
+bool ReadDate(CONST_STRPTR dmy, int *year, int *month, int *day)
+{
+    int yy;
+    if (!Digits2(dmy, day) || !Digits2(dmy + 3, month) || !Digits2(dmy + 6, &yy))
+        return false;
+    *year = yy < 78 ? 2000 + yy : 1900 + yy;
+    return *month >= 1 && *month <= 12 && *day >= 1 && *day <= DaysInMonth(*year, *month);
+}
+
+// The eight characters "HH:MM:SS" at positions 12 to 19 of the date text.
+bool ReadTime(CONST_STRPTR date, ULONG *seconds)
+{
+    if (strnlen(date, 20) < 20)
+        return false;
+    CONST_STRPTR t = date + 12;
+    int h, m, s;
+    if (!Digits2(t, &h) || t[2] != ':' || !Digits2(t + 3, &m) || t[5] != ':' || !Digits2(t + 6, &s))
+        return false;
+    if (h > 23 || m > 59 || s > 59)
+        return false;
+    *seconds = ULONG(h * 3600 + m * 60 + s);
+    return true;
+}
+
+void CopyCut(char *dst, CONST_STRPTR src, ULONG size)
+{
+    // The record is zero-filled, so only the characters and no NUL need to be written.
+    memcpy(dst, src, strnlen(src, size - 1));
+}
+
+unsigned long Addr(const void *p)
+{
+    return reinterpret_cast<unsigned long>(p);
+}
+
+} // namespace
+
+ULONG EntryTimestamp(CONST_STRPTR date)
+{
+    CONST_STRPTR dmy = ConvertToUniDate(date);
+    int year, month, day;
+    ULONG seconds;
+    if (!dmy || !ReadDate(dmy, &year, &month, &day) || !ReadTime(date, &seconds))
+        return 0;
+    return DaysSince1978(year, month, day) * 86400 + seconds;
+}
+
+BOOL CreateEntry(
+    exec::List *list, CONST_STRPTR title, CONST_STRPTR link, CONST_STRPTR meldung, CONST_STRPTR date, LONG side)
+{
+    if (exec::IsListEmpty(list))
+        date = headerDate;
+    TavrinData *data = new (std::nothrow) TavrinData {};
+    gui::ListBrowserNode *node = nullptr;
+    if (!data) {
+        DisplayRequester(REQType_Error, GetString(ERR_NoMemForListdata), GetString(TX_Ok));
+    } else {
+        CopyCut(data->date, date, sizeof(data->date));
+        CopyCut(data->title, title, sizeof(data->title));
+        CopyCut(data->link, link, sizeof(data->link));
+        CopyCut(data->meldung, meldung, sizeof(data->meldung));
+        HtmlToAscii(data->title);
+        if (data->date[0])
+            data->timestamp = EntryTimestamp(data->date);
+        bool bold = side >= 0 && side < VEdod_german && data->timestamp > gb_TS[side];
+        if (gb_Debug & DEBUG_PARSER)
+            dos::Printf(
+                "   CreateEntry <%s> %s TS=%ld\n", data->title, bold ? "bold" : "normal", long(data->timestamp));
+        node = gui::AllocListBrowserNode(data->date, data->title, bold, data);
+        if (node) {
+            node->ln.ln_Name = reinterpret_cast<char *>(data);
+            exec::AddTail(list, &node->ln);
+            data->lbnode = node;
+        } else {
+            delete data;
+            data = nullptr;
+            DisplayRequester(REQType_Error, GetString(ERR_NoMemForListentry), GetString(TX_Ok));
+        }
+    }
+    if (gb_Debug & DEBUG_PARSER)
+        dos::Printf("   CreateEntry fertig $%lx LBN $%lx\n", Addr(data), Addr(node));
+    return data && node ? TRUE : FALSE;
+}
 
 void FreigebenList(exec::List *list)
 {
-    while (exec::RemHead(list)) { }
+    exec::Node *node = exec::GetHead(list);
+    while (node) {
+        exec::Node *next = exec::GetSucc(node);
+        auto *data = reinterpret_cast<TavrinData *>(node->ln_Name);
+        exec::Remove(node);
+        // The node's column texts live in the record: the node goes first.
+        gui::FreeListBrowserNode(reinterpret_cast<gui::ListBrowserNode *>(node));
+        delete data;
+        node = next;
+    }
 }
 
-ULONG GetMaxTS(exec::List *, ULONG maxold) { return maxold; }
+ULONG GetMaxTS(exec::List *list, ULONG maxold)
+{
+    ULONG result = maxold;
+    for (exec::Node *node = exec::GetHead(list); node; node = exec::GetSucc(node)) {
+        auto *data = reinterpret_cast<const TavrinData *>(node->ln_Name);
+        if (data && data->timestamp > result)
+            result = data->timestamp;
+    }
+    if (gb_Debug & DEBUG_PARSER)
+        dos::Printf("        MaxTS > %ld\n", long(result));
+    return result;
+}

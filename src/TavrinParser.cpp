@@ -1,4 +1,300 @@
-#include "Tavrin.h"
+#include <cstring>
 
-// Stand-in: the parser is built by the news-pipeline change.
-void ParseNewsfile(exec::List *, char *, LONG) { }
+#include "TavrinPipeline.h"
+#include "platform/dos.h"
+
+// The feed is not parsed as XML: the literal tags are searched in turn from a scan position and the
+// texts between them are cut out in place by writing NULs. Every search ends at the first NUL, so the
+// text is parsed once.
+
+namespace {
+
+enum Tag : UBYTE {
+    TitleOpen,
+    TitleClose,
+    DescOpen,
+    DescClose,
+    LinkOpen,
+    LinkClose,
+    DateOpen,
+    DateClose,
+    TagCount,
+    NoTag = TagCount,
+};
+
+struct TagText {
+    const char *text;
+    ULONG len;
+};
+
+constexpr TagText tags[TagCount] = {
+    {"<title>", 7},
+    {"</title>", 8},
+    {"<description>", 13},
+    {"</description>", 14},
+    {"<link>", 6},
+    {"</link>", 7},
+    {"<pubDate>", 9},
+    {"</pubDate>", 10},
+};
+
+// Weekday, comma and blank in front of the date; blank and zone behind it.
+constexpr ULONG WEEKDAY_LEN = 5;
+constexpr ULONG ZONE_LEN = 6;
+
+// What the scanner knows about one tag: no occurrence in [from, upto); with Hit the tag starts at
+// upto, with Gone there is none up to the end of the text.
+enum Known : UBYTE { Open, Hit, Gone };
+
+struct TagScan {
+    const char *from[TagCount];
+    const char *upto[TagCount];
+    Known known[TagCount];
+};
+
+// The searches of one parse start at positions that never go back, and the NULs the parser writes
+// all lie before the next search's start. So whatever a search passes on its way stays true for the
+// later searches of the other tags: the scanner remembers it, and each stretch of text is scanned once
+// although the searches for the description's end and for the date both cross the description.
+
+bool StartsWith(const char *p, const TagText &tag)
+{
+    // Stops at the first difference, so it never reads past the text's NUL.
+    for (ULONG i = 0; i < tag.len; i++) {
+        if (p[i] != tag.text[i])
+            return false;
+    }
+    return true;
+}
+
+Tag Classify(const char *p)
+{
+    Tag t;
+    bool closing = p[1] == '/';
+    switch (p[closing ? 2 : 1]) {
+    case 't':
+        t = TitleOpen;
+        break;
+    case 'd':
+        t = DescOpen;
+        break;
+    case 'l':
+        t = LinkOpen;
+        break;
+    case 'p':
+        t = DateOpen;
+        break;
+    default:
+        return NoTag;
+    }
+    t = Tag(t + closing);
+    return StartsWith(p, tags[t]) ? t : NoTag;
+}
+
+void StartScan(TagScan &s, const char *text)
+{
+    for (int t = 0; t < TagCount; t++) {
+        s.from[t] = s.upto[t] = text;
+        s.known[t] = Open;
+    }
+}
+
+bool Covers(const TagScan &s, int t, const char *p)
+{
+    return s.from[t] <= p && p <= s.upto[t];
+}
+
+// The first occurrence of `want` at or after `pos`, as strstr would find it, or null.
+char *FindTag(TagScan &s, char *pos, Tag want)
+{
+    char *p = pos;
+    if (Covers(s, want, pos)) {
+        if (s.known[want] == Hit)
+            return const_cast<char *>(s.upto[want]);
+        if (s.known[want] == Gone)
+            return nullptr;
+        p = const_cast<char *>(s.upto[want]);
+    }
+    // Tags whose knowledge does not reach the scan's start begin again there.
+    for (int t = 0; t < TagCount; t++) {
+        if (!Covers(s, t, p)) {
+            s.from[t] = s.upto[t] = p;
+            s.known[t] = Open;
+        }
+    }
+    for (;;) {
+        char *lt = strchr(p, '<');
+        if (!lt) {
+            for (int t = 0; t < TagCount; t++) {
+                if (s.known[t] == Open)
+                    s.known[t] = Gone;
+            }
+            return nullptr;
+        }
+        Tag t = Classify(lt);
+        if (t != NoTag && s.known[t] == Open) {
+            s.known[t] = Hit;
+            s.upto[t] = lt;
+        }
+        if (t == want) {
+            for (int o = 0; o < TagCount; o++) {
+                if (s.known[o] == Open && s.upto[o] < lt)
+                    s.upto[o] = lt;
+            }
+            return lt;
+        }
+        p = lt + 1;
+    }
+}
+
+// Cuts the text between `open` and its closing tag: the closing tag's "<" becomes the NUL and the scan
+// position moves behind it. A missing opening tag ends the scan (position null); a missing closing tag
+// leaves the field out and the position behind the opening tag.
+char *CutField(TagScan &s, char *&pos, Tag open)
+{
+    if (!pos)
+        return nullptr;
+    char *start = FindTag(s, pos, open);
+    if (!start) {
+        pos = nullptr;
+        return nullptr;
+    }
+    pos = start + tags[open].len;
+    char *end = FindTag(s, pos, Tag(open + 1));
+    if (!end)
+        return nullptr;
+    *end = '\0';
+    char *field = pos;
+    pos = end + 1;
+    return field;
+}
+
+// The description span, its start (for the debug line) and the article page. The scan does not move.
+char *TakeDescription(TagScan &s, char *pos, CONST_STRPTR title)
+{
+    if (!pos)
+        return nullptr;
+    char *open = FindTag(s, pos, DescOpen);
+    char *close = FindTag(s, pos, DescClose);
+    if (!open)
+        return nullptr;
+    char *start = open + tags[DescOpen].len;
+    // The last three characters are dropped (the "]]>" of a CDATA section).
+    if (close && close > start + 3 && title)
+        PrepareDescription(start, ULONG(close - 3 - start), title);
+    return start;
+}
+
+// "<pubDate>Fri, 05 Dec 2026 12:34:56 +0100</pubDate>" gives "05 Dec 2026 12:34:56": the weekday is
+// skipped and the zone cut off by position, whatever they hold.
+char *CutDate(TagScan &s, char *&pos)
+{
+    if (!pos)
+        return nullptr;
+    char *tag = FindTag(s, pos, DateOpen);
+    if (!tag) {
+        pos = nullptr;
+        return nullptr;
+    }
+    char *start = tag + tags[DateOpen].len;
+    for (ULONG i = 0; i < WEEKDAY_LEN; i++, start++) {
+        if (*start == '\0') {
+            // The text ends inside the weekday: there is no closing tag to find.
+            pos = start;
+            return nullptr;
+        }
+    }
+    pos = start;
+    char *close = FindTag(s, pos, DateClose);
+    if (!close)
+        return nullptr;
+    // A date shorter than its zone would end before it starts: it is empty.
+    char *end = close - start > ptrdiff_t(ZONE_LEN) ? close - ZONE_LEN : start;
+    *end = '\0';
+    pos = close + 1;
+    return start;
+}
+
+unsigned long Addr(const void *p)
+{
+    return reinterpret_cast<unsigned long>(p);
+}
+
+} // namespace
+
+void ParseNewsfile(exec::List *list, char *buffer, LONG side)
+{
+    static char noDate[] = "";
+    if (gb_Debug & DEBUG_PARSER) {
+        size_t len = strlen(buffer);
+        dos::Printf("parsing from $%lx - $%lx bytes (%ld bytes) ...\n", Addr(buffer), Addr(buffer + len), long(len));
+    }
+    TagScan scan;
+    StartScan(scan, buffer);
+    char *pos = buffer;
+    bool first = true;
+    for (;;) {
+        char *title = CutField(scan, pos, TitleOpen);
+        gb_Meldung[0] = '\0';
+        char *desc = TakeDescription(scan, pos, title);
+        char *link = CutField(scan, pos, LinkOpen);
+        char *date = noDate;
+        if (!first && side != VEdod_german)
+            date = CutDate(scan, pos);
+        if (gb_Debug & DEBUG_PARSER)
+            dos::Printf(">> $%lx >> $%lx $%lx $%lx $%lx\n", Addr(pos), Addr(title), Addr(link), Addr(date), Addr(desc));
+        if (!title || !link || !date)
+            break;
+        CreateEntry(list, title, link, gb_Meldung, date, side);
+        first = false;
+    }
+}
+
+STRPTR ConvertToUniDate(CONST_STRPTR str)
+{
+    static const char months[12][4]
+        = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static char unidate[9];
+    // The year's last digits sit at fixed positions 9 and 10.
+    if (strnlen(str, 11) < 11)
+        return nullptr;
+    for (int m = 0; m < 12; m++) {
+        if (strstr(str + 3, months[m])) {
+            unidate[0] = str[0];
+            unidate[1] = str[1];
+            unidate[2] = '-';
+            unidate[3] = char('0' + (m + 1) / 10);
+            unidate[4] = char('0' + (m + 1) % 10);
+            unidate[5] = '-';
+            unidate[6] = str[9];
+            unidate[7] = str[10];
+            unidate[8] = '\0';
+            return unidate;
+        }
+    }
+    return nullptr;
+}
+
+STRPTR HtmlToAscii(STRPTR str)
+{
+    static const TagText entities[] = {{"&amp;", 5}, {"&quot;", 6}, {"&lt;", 4}, {"&gt;", 4}};
+    static const char decoded[] = {'&', '"', '<', '>'};
+    char out[100];
+    size_t len = strlen(str);
+    size_t i = 0, o = 0;
+    while (i < len && o <= 98) {
+        int e = 0;
+        while (e < 4 && !StartsWith(str + i, entities[e]))
+            e++;
+        if (e < 4) {
+            out[o] = decoded[e];
+            i += entities[e].len;
+        } else {
+            out[o] = str[i++];
+        }
+        o++;
+    }
+    out[o] = '\0';
+    memcpy(str, out, o + 1);
+    return str;
+}

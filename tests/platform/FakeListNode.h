@@ -1,0 +1,18 @@
+#pragma once
+
+// The test host's list browser nodes: counted, checked when freed, and able to fail on demand.
+
+#include <cstddef>
+
+#include "platform/gui.h"
+
+namespace fake {
+
+// The next AllocListBrowserNode returns null, as when memory has run out.
+void FailNextListNodeAlloc();
+// Nodes made and not yet freed.
+size_t LiveListNodes();
+// True for a node of this host that has not been freed.
+bool IsLiveListNode(const gui::ListBrowserNode *node);
+
+} // namespace fake
