@@ -29,15 +29,15 @@ int DaysInMonth(int year, int month)
     return month == 2 && IsLeap(year) ? 29 : days[month - 1];
 }
 
-// Days from 1 January 1978 to the given date, which must be valid.
+// Days from 1 January 1978 to the given date, which must be valid (1978 to 2077).
 ULONG DaysSince1978(int year, int month, int day)
 {
-    ULONG days = 0;
-    for (int y = 1978; y < year; y++)
-        days += IsLeap(y) ? 366 : 365;
-    for (int m = 1; m < month; m++)
-        days += ULONG(DaysInMonth(year, m));
-    return days + ULONG(day - 1);
+    static const int beforeMonth[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    // Leap days of the years before `year`; 2000 is the only century year in range and is one.
+    int y = year - 1;
+    int leaps = (y / 4 - y / 100 + y / 400) - (1977 / 4 - 1977 / 100 + 1977 / 400);
+    int days = (year - 1978) * 365 + leaps + beforeMonth[month - 1] + (month > 2 && IsLeap(year)) + day - 1;
+    return ULONG(days);
 }
 
 // "DD-MM-YY" from ConvertToUniDate.
@@ -93,22 +93,28 @@ BOOL CreateEntry(
 {
     if (exec::IsListEmpty(list))
         date = headerDate;
+    // Title and date are cut and converted on the stack and stored once: the record is large and
+    // freshly cleared, and reading it back at once would wait for the clearing to reach the cache.
+    char cutTitle[sizeof(TavrinData::title)] = {};
+    char cutDate[sizeof(TavrinData::date)] = {};
+    CopyCut(cutTitle, title, sizeof(cutTitle));
+    HtmlToAscii(cutTitle);
+    CopyCut(cutDate, date, sizeof(cutDate));
+    ULONG timestamp = cutDate[0] ? EntryTimestamp(cutDate) : 0;
+
     TavrinData *data = new (std::nothrow) TavrinData {};
     gui::ListBrowserNode *node = nullptr;
     if (!data) {
         DisplayRequester(REQType_Error, GetString(ERR_NoMemForListdata), GetString(TX_Ok));
     } else {
-        CopyCut(data->date, date, sizeof(data->date));
-        CopyCut(data->title, title, sizeof(data->title));
+        memcpy(data->date, cutDate, sizeof(cutDate));
+        memcpy(data->title, cutTitle, sizeof(cutTitle));
         CopyCut(data->link, link, sizeof(data->link));
         CopyCut(data->meldung, meldung, sizeof(data->meldung));
-        HtmlToAscii(data->title);
-        if (data->date[0])
-            data->timestamp = EntryTimestamp(data->date);
-        bool bold = side >= 0 && side < VEdod_german && data->timestamp > gb_TS[side];
+        data->timestamp = timestamp;
+        bool bold = side >= 0 && side < VEdod_german && timestamp > gb_TS[side];
         if (gb_Debug & DEBUG_PARSER)
-            dos::Printf(
-                "   CreateEntry <%s> %s TS=%ld\n", data->title, bold ? "bold" : "normal", long(data->timestamp));
+            dos::Printf("   CreateEntry <%s> %s TS=%ld\n", cutTitle, bold ? "bold" : "normal", long(timestamp));
         node = gui::AllocListBrowserNode(data->date, data->title, bold, data);
         if (node) {
             node->ln.ln_Name = reinterpret_cast<char *>(data);

@@ -250,29 +250,53 @@ void ParseNewsfile(exec::List *list, char *buffer, LONG side)
     }
 }
 
-STRPTR ConvertToUniDate(CONST_STRPTR str)
+namespace {
+
+// The month number (1-12) whose English name starts at `p`, or 0.
+int MonthAt(const char *p)
 {
     static const char months[12][4]
         = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    // Most characters start no month name: A, D, F, J, M, N, O and S do.
+    constexpr ULONG initials = 1u << 0 | 1u << 3 | 1u << 5 | 1u << 9 | 1u << 12 | 1u << 13 | 1u << 14 | 1u << 18;
+    if (p[0] < 'A' || p[0] > 'Z' || !(initials >> (p[0] - 'A') & 1))
+        return 0;
+    for (int m = 0; m < 12; m++) {
+        if (p[0] == months[m][0] && p[1] == months[m][1] && p[2] == months[m][2])
+            return m + 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+STRPTR ConvertToUniDate(CONST_STRPTR str)
+{
     static char unidate[9];
     // The year's last digits sit at fixed positions 9 and 10.
-    if (strnlen(str, 11) < 11)
+    size_t len = strnlen(str, 11);
+    if (len < 11)
         return nullptr;
-    for (int m = 0; m < 12; m++) {
-        if (strstr(str + 3, months[m])) {
-            unidate[0] = str[0];
-            unidate[1] = str[1];
-            unidate[2] = '-';
-            unidate[3] = char('0' + (m + 1) / 10);
-            unidate[4] = char('0' + (m + 1) % 10);
-            unidate[5] = '-';
-            unidate[6] = str[9];
-            unidate[7] = str[10];
-            unidate[8] = '\0';
-            return unidate;
-        }
+    len += strlen(str + len);
+    // The month first in the table wins, wherever it stands from the fourth character on.
+    int month = 13;
+    for (size_t i = 3; i + 3 <= len; i++) {
+        int m = MonthAt(str + i);
+        if (m && m < month)
+            month = m;
     }
-    return nullptr;
+    if (month == 13)
+        return nullptr;
+    unidate[0] = str[0];
+    unidate[1] = str[1];
+    unidate[2] = '-';
+    unidate[3] = char('0' + month / 10);
+    unidate[4] = char('0' + month % 10);
+    unidate[5] = '-';
+    unidate[6] = str[9];
+    unidate[7] = str[10];
+    unidate[8] = '\0';
+    return unidate;
 }
 
 STRPTR HtmlToAscii(STRPTR str)
@@ -284,8 +308,12 @@ STRPTR HtmlToAscii(STRPTR str)
     size_t i = 0, o = 0;
     while (i < len && o <= 98) {
         int e = 0;
-        while (e < 4 && !StartsWith(str + i, entities[e]))
-            e++;
+        if (str[i] == '&') {
+            while (e < 4 && !StartsWith(str + i, entities[e]))
+                e++;
+        } else {
+            e = 4;
+        }
         if (e < 4) {
             out[o] = decoded[e];
             i += entities[e].len;
