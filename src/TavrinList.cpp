@@ -65,10 +65,21 @@ bool ReadTime(CONST_STRPTR date, ULONG *seconds)
     return true;
 }
 
+// Copies `src` cut to size-1 characters and fills the rest of `dst` with NULs.
 void CopyCut(char *dst, CONST_STRPTR src, ULONG size)
 {
-    // The record is zero-filled, so only the characters and no NUL need to be written.
-    memcpy(dst, src, strnlen(src, size - 1));
+    size_t n = strnlen(src, size - 1);
+    memcpy(dst, src, n);
+    memset(dst + n, 0, size - n);
+}
+
+// The page is copied with its one NUL: clearing the rest of its 6000 bytes would cost more than all
+// the other work for the entry, and nothing reads behind the NUL.
+void CopyPage(char *dst, CONST_STRPTR src, ULONG size)
+{
+    size_t n = strnlen(src, size - 1);
+    memcpy(dst, src, n);
+    dst[n] = '\0';
 }
 
 unsigned long Addr(const void *p)
@@ -93,16 +104,17 @@ BOOL CreateEntry(
 {
     if (exec::IsListEmpty(list))
         date = headerDate;
-    // Title and date are cut and converted on the stack and stored once: the record is large and
-    // freshly cleared, and reading it back at once would wait for the clearing to reach the cache.
-    char cutTitle[sizeof(TavrinData::title)] = {};
-    char cutDate[sizeof(TavrinData::date)] = {};
+    // Title and date are cut and converted on the stack and stored once: reading the freshly written
+    // record back would wait for its stores to reach the cache.
+    char cutTitle[sizeof(TavrinData::title)];
+    char cutDate[sizeof(TavrinData::date)];
     CopyCut(cutTitle, title, sizeof(cutTitle));
     HtmlToAscii(cutTitle);
     CopyCut(cutDate, date, sizeof(cutDate));
     ULONG timestamp = cutDate[0] ? EntryTimestamp(cutDate) : 0;
 
-    TavrinData *data = new (std::nothrow) TavrinData {};
+    // Every field is written below, so the record is not cleared first.
+    TavrinData *data = new (std::nothrow) TavrinData;
     gui::ListBrowserNode *node = nullptr;
     if (!data) {
         DisplayRequester(REQType_Error, GetString(ERR_NoMemForListdata), GetString(TX_Ok));
@@ -110,8 +122,9 @@ BOOL CreateEntry(
         memcpy(data->date, cutDate, sizeof(cutDate));
         memcpy(data->title, cutTitle, sizeof(cutTitle));
         CopyCut(data->link, link, sizeof(data->link));
-        CopyCut(data->meldung, meldung, sizeof(data->meldung));
+        CopyPage(data->meldung, meldung, sizeof(data->meldung));
         data->timestamp = timestamp;
+        data->lbnode = nullptr;
         bool bold = side >= 0 && side < VEdod_german && timestamp > gb_TS[side];
         if (gb_Debug & DEBUG_PARSER)
             dos::Printf("   CreateEntry <%s> %s TS=%ld\n", cutTitle, bold ? "bold" : "normal", long(timestamp));

@@ -196,6 +196,20 @@ void DecodeBlocks(CONST_STRPTR buffer, ULONG buflen, ULONG bodyEnd, ULONG &i, UL
 }
 #endif
 
+// The index of the first "&" among the eight characters of `word` (in memory order), or 8.
+ULONG FirstAmpersand(uint64_t word)
+{
+    constexpr uint64_t ones = 0x0101010101010101u;
+    constexpr uint64_t low7 = ones * 0x7f;
+    uint64_t x = word ^ (ones * '&');
+    // The top bit of each byte that is zero in x, that is of each "&".
+    uint64_t zero = ~(((x & low7) + low7) | x | low7);
+    if constexpr (std::endian::native == std::endian::little)
+        return ULONG(std::countr_zero(zero) / 8);
+    else
+        return ULONG(std::countl_zero(zero) / 8);
+}
+
 } // namespace
 
 BOOL PrepareDescription(CONST_STRPTR buffer, ULONG buflen, CONST_STRPTR title)
@@ -212,6 +226,17 @@ BOOL PrepareDescription(CONST_STRPTR buffer, ULONG buflen, CONST_STRPTR title)
 #if defined(__SSE2__)
     DecodeBlocks(buffer, buflen, bodyEnd, i, o);
 #endif
+    // Eight characters at a time while both sides have room for them.
+    while (i + 8 <= buflen && o + 8 <= bodyEnd) {
+        uint64_t word;
+        memcpy(&word, buffer + i, 8);
+        memcpy(gb_Meldung + o, &word, 8);
+        ULONG skip = FirstAmpersand(word);
+        i += skip;
+        o += skip;
+        if (skip < 8)
+            i += DecodeEntity(buffer + i, gb_Meldung + o++);
+    }
     while (i < buflen && o < bodyEnd) {
         if (buffer[i] == '&')
             i += DecodeEntity(buffer + i, gb_Meldung + o);

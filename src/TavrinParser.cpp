@@ -101,46 +101,54 @@ void StartScan(TagScan &s, const char *text)
 
 bool Covers(const TagScan &s, int t, const char *p)
 {
-    return s.from[t] <= p && p <= s.upto[t];
+    return s.from[t] <= p && (p <= s.upto[t] || s.known[t] == Gone);
+}
+
+// After a scan of [start, end) (end null: up to the text's end), every tag knows that stretch. Tags
+// whose knowledge did not reach the scan's start begin again there.
+void Settle(TagScan &s, const char *start, const char *end)
+{
+    for (int t = 0; t < TagCount; t++) {
+        if (!Covers(s, t, start)) {
+            s.from[t] = s.upto[t] = start;
+            s.known[t] = Open;
+        }
+        if (s.known[t] == Open) {
+            if (!end)
+                s.known[t] = Gone;
+            else if (s.upto[t] < end)
+                s.upto[t] = end;
+        }
+    }
 }
 
 // The first occurrence of `want` at or after `pos`, as strstr would find it, or null.
 char *FindTag(TagScan &s, char *pos, Tag want)
 {
-    char *p = pos;
+    char *start = pos;
     if (Covers(s, want, pos)) {
         if (s.known[want] == Hit)
             return const_cast<char *>(s.upto[want]);
         if (s.known[want] == Gone)
             return nullptr;
-        p = const_cast<char *>(s.upto[want]);
+        start = const_cast<char *>(s.upto[want]);
     }
-    // Tags whose knowledge does not reach the scan's start begin again there.
-    for (int t = 0; t < TagCount; t++) {
-        if (!Covers(s, t, p)) {
-            s.from[t] = s.upto[t] = p;
-            s.known[t] = Open;
-        }
-    }
-    for (;;) {
+    for (char *p = start;;) {
         char *lt = strchr(p, '<');
         if (!lt) {
-            for (int t = 0; t < TagCount; t++) {
-                if (s.known[t] == Open)
-                    s.known[t] = Gone;
-            }
+            Settle(s, start, nullptr);
             return nullptr;
         }
         Tag t = Classify(lt);
-        if (t != NoTag && s.known[t] == Open) {
+        if (t != NoTag && (s.known[t] == Open || !Covers(s, t, start))) {
+            // The first of its kind since the scan's start, and none between its knowledge and there.
+            if (!Covers(s, t, start))
+                s.from[t] = start;
             s.known[t] = Hit;
             s.upto[t] = lt;
         }
         if (t == want) {
-            for (int o = 0; o < TagCount; o++) {
-                if (s.known[o] == Open && s.upto[o] < lt)
-                    s.upto[o] = lt;
-            }
+            Settle(s, start, lt);
             return lt;
         }
         p = lt + 1;
@@ -303,16 +311,24 @@ STRPTR HtmlToAscii(STRPTR str)
 {
     static const TagText entities[] = {{"&amp;", 5}, {"&quot;", 6}, {"&lt;", 4}, {"&gt;", 4}};
     static const char decoded[] = {'&', '"', '<', '>'};
-    char out[100];
+    constexpr size_t MAX_OUT = 99;
+    // Most titles hold no entity: they are only cut.
+    const char *amp = strchr(str, '&');
+    if (!amp || amp - str >= ptrdiff_t(MAX_OUT)) {
+        if (strnlen(str, MAX_OUT + 1) > MAX_OUT)
+            str[MAX_OUT] = '\0';
+        return str;
+    }
+    char out[MAX_OUT + 1];
     size_t len = strlen(str);
-    size_t i = 0, o = 0;
-    while (i < len && o <= 98) {
-        int e = 0;
+    size_t i = size_t(amp - str), o = i;
+    memcpy(out, str, i);
+    while (i < len && o < MAX_OUT) {
+        int e = 4;
         if (str[i] == '&') {
+            e = 0;
             while (e < 4 && !StartsWith(str + i, entities[e]))
                 e++;
-        } else {
-            e = 4;
         }
         if (e < 4) {
             out[o] = decoded[e];

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "EntryList.h"
+#include "ReferenceParse.h"
 #include "TavrinPipeline.h"
 
 namespace {
@@ -193,6 +194,64 @@ TEST_F(ParserTest, DebugLinesOfARealisticFeed)
         gb_Debug = 0;
         EXPECT_EQ(CreateEntryLines(out), ReadFile(c.lines)) << c.feed;
         EXPECT_EQ(out.rfind("parsing from $", 0), 0u);
+    }
+}
+
+// Damaged copies of a real feed: cut, doubled and moved stretches, stray tags and NULs.
+std::string Mutate(const std::string &feed, uint32_t &seed)
+{
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245 + 12345;
+        return (seed >> 8) % n;
+    };
+    static const char *const pieces[] = {"<title>", "</title>", "<link>", "</link>", "<description>", "</description>",
+        "<pubDate>", "</pubDate>", "<pubDate>Fri, 0", "&amp;", "&lt;", "&nbsp;"};
+    std::string s = feed;
+    for (uint32_t k = 1 + next(6); k > 0 && !s.empty(); k--) {
+        size_t at = next(uint32_t(s.size()));
+        size_t len = next(200);
+        switch (next(5)) {
+        case 0:
+            s.erase(at, len);
+            break;
+        case 1:
+            s.insert(at, s.substr(next(uint32_t(s.size())), len));
+            break;
+        case 2:
+            s.insert(at, pieces[next(12)]);
+            break;
+        case 3:
+            s.insert(at, 1, '\0');
+            break;
+        default:
+            s.resize(at);
+            break;
+        }
+    }
+    return s;
+}
+
+// The scanner remembers what earlier searches passed; it must find what plain searches find.
+TEST_F(ParserTest, SameEntriesAsPlainSearches)
+{
+    const std::string feeds[] = {ReadFile("kestrel-de.rss"), ReadFile("vedod.rss")};
+    uint32_t seed = 1;
+    for (int n = 0; n < 600; n++) {
+        const std::string text = n < 6 ? feeds[n % 2] : Mutate(feeds[n % 2], seed);
+        LONG side = n % 3;
+        ChannelList ours, reference;
+        std::vector<char> a(text.begin(), text.end()), b(text.begin(), text.end());
+        a.push_back('\0');
+        b.push_back('\0');
+        testing::internal::CaptureStdout();
+        ParseNewsfile(&ours.list, a.data(), side);
+        std::string oursOut = testing::internal::GetCapturedStdout();
+        testing::internal::CaptureStdout();
+        ReferenceParse(&reference.list, b.data(), side);
+        std::string referenceOut = testing::internal::GetCapturedStdout();
+        ASSERT_EQ(Entries(&ours.list), Entries(&reference.list)) << "case " << n;
+        ASSERT_EQ(a, b) << "case " << n;
+        ASSERT_EQ(oursOut, referenceOut) << "case " << n;
     }
 }
 
