@@ -184,7 +184,7 @@ static void Shutdown(int first, Acquired *acq)
         gb_Catalog = nullptr;
     }
     if (acq->oldDir) {
-        dos::SetCurrentDir(acq->oldDir);
+        dos::UnLock(dos::SetCurrentDir(acq->oldDir));
         dos::UnLock(acq->oldDir);
         dos::UnLock(acq->homeLock);
     }
