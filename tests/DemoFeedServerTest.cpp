@@ -77,8 +77,9 @@ protected:
             GTEST_SKIP() << "no /usr/bin/python3";
         server_ = std::make_unique<DemoServer>(script);
         ASSERT_NE(server_->port(), 0) << "the server prints its port first";
+        ASSERT_LT(server_->port(), 10000) << "NEWSADR=127.0.0.1:<port> must fit its 14 characters";
         snprintf(gb_NewsURL, sizeof gb_NewsURL, "localhost");
-        snprintf(gb_NewsADR, sizeof gb_NewsADR, "127.1:%u", server_->port());
+        ASSERT_LT(snprintf(gb_NewsADR, sizeof gb_NewsADR, "127.0.0.1:%u", server_->port()), int(sizeof gb_NewsADR));
         gb_RSSBufSize = BUF_SIZE;
         gb_Debug = 0;
         testplat::Reset();
