@@ -11,6 +11,7 @@
 #include "TavrinLocale.h"
 #include "platform/LoopbackServer.h"
 #include "platform/TestPlatform.h"
+#include "platform/host.h"
 #include "platform/net.h"
 
 namespace {
@@ -193,6 +194,18 @@ TEST_F(GetNewsInternalTest, SilentServerIsAReceiveErrorEvenWithWindowClosed)
     EXPECT_EQ(Fetch(server.address()), FALSE);
     EXPECT_EQ(Text(), "HTTP/1.0 200 OK\r\n") << "the part received stays terminated";
     EXPECT_EQ(Requesters(), std::vector<std::string> {STR_ERR_ReceiveDataError});
+}
+
+TEST_F(GetNewsInternalTest, BlockedDownloadLetsTheHostRepaint)
+{
+    static int idleCalls;
+    idleCalls = 0;
+    net_host::SetIdleHook([] { idleCalls++; });
+    net::SetTimeouts(5000, 300);
+    LoopbackServer server(Mode::Silent, "partial");
+    EXPECT_EQ(Fetch(server.address()), FALSE);
+    net_host::SetIdleHook(nullptr);
+    EXPECT_GT(idleCalls, 0);
 }
 
 TEST_F(GetNewsInternalTest, ChannelBeyondTheLastFailsWithoutConnecting)

@@ -11,16 +11,23 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/host.h"
+
 namespace net {
 
 struct Socket {
     int fd;
 };
 
+std::atomic<net_host::IdleFn> idleHook {nullptr};
+
 namespace {
 
 std::atomic<int> connectTimeoutMs {DefaultConnectTimeoutMs};
 std::atomic<int> receiveTimeoutMs {DefaultReceiveTimeoutMs};
+
+// How often a blocked wait lets the GUI host repaint.
+constexpr int kIdleSliceMs = 50;
 
 // Waits for `events` on fd for at most timeoutMs in all, whatever signals interrupt the wait.
 // Returns the revents, 0 on time-out, -1 on error.
@@ -30,12 +37,21 @@ int PollFor(int fd, short events, int timeoutMs)
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto idle = idleHook.load();
+        int slice = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        if (idle && slice > kIdleSliceMs)
+            slice = kIdleSliceMs;
         pollfd p {fd, events, 0};
-        const int rc = poll(&p, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+        const int rc = poll(&p, 1, slice);
         if (rc > 0)
             return p.revents;
-        if (rc == 0)
+        if (rc == 0 && Clock::now() >= deadline)
             return 0;
+        if (rc == 0) {
+            if (idle)
+                idle();
+            continue;
+        }
         if (errno != EINTR)
             return -1;
     }
@@ -136,3 +152,12 @@ void SetTimeouts(int connectMs, int receiveMs)
 }
 
 } // namespace net
+
+namespace net_host {
+
+void SetIdleHook(IdleFn hook)
+{
+    net::idleHook = hook;
+}
+
+} // namespace net_host
