@@ -230,7 +230,7 @@ unsigned long Addr(const void *p)
 
 } // namespace
 
-void ParseNewsfile(exec::List *list, char *buffer, LONG side)
+BOOL ParseNewsfile(exec::List *list, char *buffer, LONG side)
 {
     static char noDate[] = "";
     if (gb_Debug & DEBUG_PARSER) {
@@ -252,7 +252,7 @@ void ParseNewsfile(exec::List *list, char *buffer, LONG side)
         if (gb_Debug & DEBUG_PARSER)
             dos::Printf(">> $%lx >> $%lx $%lx $%lx $%lx\n", Addr(pos), Addr(title), Addr(link), Addr(date), Addr(desc));
         if (!title || !link || !date)
-            break;
+            return TRUE;
         CreateEntry(list, title, link, gb_Meldung, date, side);
         first = false;
     }
