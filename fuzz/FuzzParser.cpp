@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "FakeListNode.h"
 #include "ReferenceParse.h"
 #include "TavrinPipeline.h"
+#include "platform/FakeListNode.h"
 
 namespace {
 

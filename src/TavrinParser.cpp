@@ -42,20 +42,18 @@ constexpr TagText tags[TagCount] = {
 constexpr ULONG WEEKDAY_LEN = 5;
 constexpr ULONG ZONE_LEN = 6;
 
-// What the scanner knows about one tag: no occurrence in [from, upto); with Hit the tag starts at
-// upto, with Gone there is none up to the end of the text.
-enum Known : UBYTE { Open, Hit, Gone };
-
+// What the searches so far have passed: every "<" in [from, to) has been looked at, and first[t] is
+// the first tag t there (null: none). With toEnd the stretch reaches the end of the text.
 struct TagScan {
-    const char *from[TagCount];
-    const char *upto[TagCount];
-    Known known[TagCount];
+    char *from, *to;
+    bool toEnd;
+    char *first[TagCount];
 };
 
 // The searches of one parse start at positions that never go back, and the NULs the parser writes
-// all lie before the next search's start. So whatever a search passes on its way stays true for the
-// later searches of the other tags: the scanner remembers it, and each stretch of text is scanned once
-// although the searches for the description's end and for the date both cross the description.
+// all lie before the next search's start. So what a search passes on its way stays true for the later
+// searches of the other tags: each stretch of text is scanned once, although the searches for the
+// description's end and for the date both cross the description.
 
 bool StartsWith(const char *p, const TagText &tag)
 {
@@ -91,67 +89,36 @@ Tag Classify(const char *p)
     return StartsWith(p, tags[t]) ? t : NoTag;
 }
 
-void StartScan(TagScan &s, const char *text)
+void Restart(TagScan &s, char *pos)
 {
-    for (int t = 0; t < TagCount; t++) {
-        s.from[t] = s.upto[t] = text;
-        s.known[t] = Open;
-    }
-}
-
-bool Covers(const TagScan &s, int t, const char *p)
-{
-    return s.from[t] <= p && (p <= s.upto[t] || s.known[t] == Gone);
-}
-
-// After a scan of [start, end) (end null: up to the text's end), every tag knows that stretch. Tags
-// whose knowledge did not reach the scan's start begin again there.
-void Settle(TagScan &s, const char *start, const char *end)
-{
-    for (int t = 0; t < TagCount; t++) {
-        if (!Covers(s, t, start)) {
-            s.from[t] = s.upto[t] = start;
-            s.known[t] = Open;
-        }
-        if (s.known[t] == Open) {
-            if (!end)
-                s.known[t] = Gone;
-            else if (s.upto[t] < end)
-                s.upto[t] = end;
-        }
-    }
+    s.from = s.to = pos;
+    s.toEnd = false;
+    for (char *&f : s.first)
+        f = nullptr;
 }
 
 // The first occurrence of `want` at or after `pos`, as strstr would find it, or null.
 char *FindTag(TagScan &s, char *pos, Tag want)
 {
-    char *start = pos;
-    if (Covers(s, want, pos)) {
-        if (s.known[want] == Hit)
-            return const_cast<char *>(s.upto[want]);
-        if (s.known[want] == Gone)
-            return nullptr;
-        start = const_cast<char *>(s.upto[want]);
-    }
-    for (char *p = start;;) {
-        char *lt = strchr(p, '<');
+    bool inside = s.from <= pos && (s.toEnd || pos <= s.to);
+    if (!inside || (s.first[want] && s.first[want] < pos))
+        Restart(s, pos);
+    if (s.first[want])
+        return s.first[want];
+    if (s.toEnd)
+        return nullptr;
+    for (;;) {
+        char *lt = strchr(s.to, '<');
         if (!lt) {
-            Settle(s, start, nullptr);
+            s.toEnd = true;
             return nullptr;
         }
+        s.to = lt + 1;
         Tag t = Classify(lt);
-        if (t != NoTag && (s.known[t] == Open || !Covers(s, t, start))) {
-            // The first of its kind since the scan's start, and none between its knowledge and there.
-            if (!Covers(s, t, start))
-                s.from[t] = start;
-            s.known[t] = Hit;
-            s.upto[t] = lt;
-        }
-        if (t == want) {
-            Settle(s, start, lt);
+        if (t != NoTag && !s.first[t])
+            s.first[t] = lt;
+        if (t == want)
             return lt;
-        }
-        p = lt + 1;
     }
 }
 
@@ -238,7 +205,7 @@ BOOL ParseNewsfile(exec::List *list, char *buffer, LONG side)
         dos::Printf("parsing from $%lx - $%lx bytes (%ld bytes) ...\n", Addr(buffer), Addr(buffer + len), long(len));
     }
     TagScan scan;
-    StartScan(scan, buffer);
+    Restart(scan, buffer);
     char *pos = buffer;
     bool first = true;
     for (;;) {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "FakeListNode.h"
 #include "Tavrin.h"
+#include "platform/FakeListNode.h"
 
 struct Entry {
     std::string date, title, link;

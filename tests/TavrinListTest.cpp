@@ -5,6 +5,7 @@
 #include "EntryList.h"
 #include "TavrinLocale.h"
 #include "TavrinPipeline.h"
+#include "platform/TestPlatform.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ class ListTest : public testing::Test {
 protected:
     void SetUp() override
     {
+        testplat::Reset();
         gb_Debug = 0;
         for (ULONG &ts : gb_TS)
             ts = 0;
@@ -167,13 +169,13 @@ TEST_F(ListTest, FieldsAreCutToTheirWidthsBeforeTitleDecoding)
 TEST_F(ListTest, NodeFailureFreesTheRecordAndShowsTheRequester)
 {
     size_t live = fake::LiveListNodes();
-    testing::internal::CaptureStdout();
     fake::FailNextListNodeAlloc();
     EXPECT_FALSE(CreateEntry(&channel.list, "Lost", "l", "", DATE, Kestrel_german));
-    std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(fake::LiveListNodes(), live);
     EXPECT_EQ(Entries(&channel.list).size(), 1u);
-    EXPECT_NE(out.find(GetString(ERR_NoMemForListentry)), std::string::npos) << out;
+    ASSERT_EQ(testplat::Requesters().size(), 1u);
+    EXPECT_EQ(testplat::Requesters()[0].body, GetString(ERR_NoMemForListentry));
+    EXPECT_EQ(testplat::Requesters()[0].button, GetString(TX_Ok));
     // The parser goes on with the next item.
     EXPECT_TRUE(CreateEntry(&channel.list, "Next", "l", "", DATE, Kestrel_german));
     EXPECT_EQ(Entries(&channel.list).size(), 2u);
