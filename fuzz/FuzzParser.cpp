@@ -55,12 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     exec::List ours, reference;
     exec::NewList(&ours);
     exec::NewList(&reference);
-    if (failFirstNode)
-        fake::FailNextListNodeAlloc();
+    fake::FailNextListNodeAlloc(failFirstNode);
     ParseNewsfile(&ours, text.data(), side);
-    if (failFirstNode)
-        fake::FailNextListNodeAlloc();
+    fake::FailNextListNodeAlloc(failFirstNode);
     ReferenceParse(&reference, plain.data(), side);
+    fake::FailNextListNodeAlloc(false);
     if (!SameEntries(&ours, &reference) || text != plain) {
         fprintf(stderr, "parser and plain searches disagree\n");
         abort();

@@ -154,10 +154,10 @@ struct PatternTable {
     constexpr PatternTable()
         : index {}
     {
-        index['l'] = 1;
-        index['g'] = 2;
-        index['a'] = 3;
-        index['q'] = 4;
+        index[UBYTE('l')] = 1;
+        index[UBYTE('g')] = 2;
+        index[UBYTE('a')] = 3;
+        index[UBYTE('q')] = 4;
     }
 };
 constexpr PatternTable patternFor;

@@ -23,9 +23,9 @@ size_t live = 0;
 
 namespace fake {
 
-void FailNextListNodeAlloc()
+void FailNextListNodeAlloc(bool fail)
 {
-    failNext = true;
+    failNext = fail;
 }
 
 size_t LiveListNodes()

@@ -8,8 +8,8 @@
 
 namespace fake {
 
-// The next AllocListBrowserNode returns null, as when memory has run out.
-void FailNextListNodeAlloc();
+// The next AllocListBrowserNode returns null, as when memory has run out (false takes it back).
+void FailNextListNodeAlloc(bool fail = true);
 // Nodes made and not yet freed.
 size_t LiveListNodes();
 // True for a node of this host that has not been freed.
