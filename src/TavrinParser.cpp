@@ -4,8 +4,8 @@
 #include "platform/dos.h"
 
 // The feed is not parsed as XML: the literal tags are searched in turn from a scan position and the
-// texts between them are cut out in place by writing NULs. Every search ends at the first NUL, so the
-// text is parsed once.
+// texts between them are cut out in place by writing NULs, so a text can be parsed once. Every search
+// ends at the text's first NUL.
 
 namespace {
 
@@ -154,7 +154,7 @@ char *TakeDescription(TagScan &s, char *pos, CONST_STRPTR title)
     if (!open)
         return nullptr;
     char *start = open + tags[DescOpen].len;
-    // The last three characters are dropped (the "]]>" of a CDATA section).
+    // The last three characters are dropped, as a CDATA section's "]]>" would be.
     if (close && close > start + 3 && title)
         PrepareDescription(start, ULONG(close - 3 - start), title);
     return start;

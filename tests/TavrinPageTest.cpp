@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -5,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "ReferenceParse.h"
 #include "TavrinPipeline.h"
 
 namespace {
@@ -104,6 +107,35 @@ TEST(PrepareDescription, PageThatWouldNotFitKeepsItsClosingLines)
         EXPECT_EQ(page.size(), MELDUNG_SIZE - 1);
         EXPECT_EQ(page.substr(0, 99), c.header);
         EXPECT_EQ(page.substr(page.size() - 16), "</body>\n</html>\n");
+    }
+}
+
+// Descriptions dense with entities of every case, unknown ones, and entities across the end of the
+// span, as long as a page can take: the page must be the one built character by character.
+TEST(PrepareDescription, SameAsCharacterByCharacter)
+{
+    static const char *const pieces[] = {"&lt;", "&GT;", "&Amp;", "&quot;", "&nbsp;", "&", "&l", "&am", "a", "x", ";",
+        "\xfc", " ", "lorem ipsum dolor ", "&lt;p&gt;", "&amp;amp;"};
+    uint32_t seed = 7;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245 + 12345;
+        return (seed >> 8) % n;
+    };
+    static char expected[MELDUNG_SIZE];
+    for (int n = 0; n < 300; n++) {
+        std::string text;
+        size_t length = n % 3 == 0 ? next(400) : next(6200);
+        while (text.size() < length)
+            text += pieces[next(16)];
+        ULONG buflen = ULONG(text.size() - std::min<size_t>(text.size(), next(8)));
+        std::string title(next(120), 'T');
+        std::string console, expectedConsole;
+        std::string page = Build(title, text, buflen, &console);
+        testing::internal::CaptureStdout();
+        ReferencePage(expected, text.c_str(), buflen, title.c_str());
+        expectedConsole = testing::internal::GetCapturedStdout();
+        ASSERT_EQ(page, expected) << "case " << n;
+        ASSERT_EQ(console, expectedConsole) << "case " << n;
     }
 }
 
