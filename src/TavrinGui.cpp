@@ -1,6 +1,6 @@
-#include "Tavrin.h"
-
 #include <new>
+
+#include "Tavrin.h"
 
 // Stand-in: the main window is built by the main-window change; the lists and buffers exist already.
 
@@ -26,7 +26,7 @@ BOOL CreateAllObjects()
 void DestroyAllObjects()
 {
     for (int i = 0; i < Arsschanel_max; i++) {
-        if (gb_List[i].lh_Head)
+        if (exec::IsListValid(&gb_List[i]))
             FreigebenList(&gb_List[i]);
         delete[] gb_Buffer[i];
         gb_Buffer[i] = nullptr;

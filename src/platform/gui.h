@@ -94,7 +94,7 @@ struct LayoutSpec {
     bool vertical;
     bool spaceOuter; // spacing around the edge
     bool spaceInner; // spacing between members
-    bool evenSize;   // all members the same size
+    bool evenSize; // all members the same size
     int32_t leftSpacing, rightSpacing, innerSpacing; // pixels; 0 = the host's default
 };
 // Null when any member is null or the group cannot be made; the members are then disposed.
