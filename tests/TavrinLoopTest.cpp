@@ -99,6 +99,7 @@ protected:
         testplat::Reset();
         fakegui::Reset();
         gLog.clear();
+        messages.clear();
         gChecks = 0;
         gBackstop = false;
         std::memset(gNewest, 0, sizeof(gNewest));
@@ -136,6 +137,8 @@ protected:
         gb_Win = nullptr;
         exec::DeletePort(gb_AppPort);
         exec::DeletePort(gb_DockPort);
+        // Replied messages point back at the reply port, so it is emptied before it goes.
+        Replies();
         exec::DeletePort(replyPort);
         gb_AppPort = gb_DockPort = nullptr;
         gb_DockyData = nullptr;
@@ -152,6 +155,8 @@ protected:
         exec::Signal(exec::FindTask(nullptr), sigs | SIGBREAKF_CTRL_E);
         MsgLoop();
         gBackstop = false;
+        // What the backstop raised in the last pass is not for the next run.
+        exec::SetSignal(0, SIGBREAKF_CTRL_C | SIGBREAKF_CTRL_E);
         return gChecks;
     }
 

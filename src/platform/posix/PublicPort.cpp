@@ -141,6 +141,16 @@ std::string ReadName(Listener *l, int conn)
     return name;
 }
 
+// Takes what the client sent beyond the name, so that closing does not reset the connection.
+void DiscardInput(int conn)
+{
+    char buf[4096];
+    for (int i = 0; i < 16; i++) {
+        if (recv(conn, buf, sizeof(buf), MSG_DONTWAIT) <= 0)
+            break;
+    }
+}
+
 exec::Message *NewNamedMessage(const std::string &name, exec::MsgPort *replyPort)
 {
     auto *msg = new exec::Message;
@@ -190,6 +200,7 @@ void Serve(Listener *l)
         exec::Message *msg = NewNamedMessage(ReadName(l, conn), replyPort);
         bool delivered = Deliver(l, msg, replyPort);
         DeleteNamedMessage(msg);
+        DiscardInput(conn);
         close(conn);
         if (!delivered)
             break;
