@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -41,7 +42,9 @@ struct Listener {
     int wakeFd[2] = {-1, -1};
     std::thread thread;
     std::mutex mutex;
+    std::condition_variable cond;
     bool stopping = false;
+    bool released = false; // RemPort has replied the last message
 };
 
 std::mutex gListenersMutex;
@@ -168,6 +171,14 @@ void DeleteNamedMessage(exec::Message *msg)
     delete msg;
 }
 
+// The thread's task must outlive the program's last signal to it, which RemPort sends when it
+// replies what is still queued.
+void WaitUntilReleased(Listener *l)
+{
+    std::unique_lock<std::mutex> lock(l->mutex);
+    l->cond.wait(lock, [l] { return l->released; });
+}
+
 // Hands one message to the program and waits until it is replied. False when the port is being
 // removed before the message could be put.
 bool Deliver(Listener *l, exec::Message *msg, exec::MsgPort *replyPort)
@@ -193,6 +204,7 @@ void Serve(Listener *l)
         std::fprintf(stderr, "Tavrin: public port %s: no signal for the reply port\n", l->path.c_str());
         return;
     }
+    // Ends when RemPort wakes it (or the listening socket fails: the port is then deaf).
     while (WaitReadable(l, l->listenFd, -1)) {
         int conn = accept4(l->listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (conn < 0)
@@ -205,6 +217,7 @@ void Serve(Listener *l)
         if (!delivered)
             break;
     }
+    WaitUntilReleased(l);
     exec::DeletePort(replyPort);
 }
 
@@ -280,6 +293,11 @@ void RemPort(MsgPort *port)
     // A message still queued is replied so that its client is let go.
     while (Message *msg = GetMsg(port))
         ReplyMsg(msg);
+    {
+        std::lock_guard<std::mutex> lock(l->mutex);
+        l->released = true;
+        l->cond.notify_all();
+    }
     l->thread.join();
 
     // Another instance may have taken over the name meanwhile; only our own file is removed.
