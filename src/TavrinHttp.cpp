@@ -1,8 +1,179 @@
-#include "Tavrin.h"
+#include "TavrinHttp.h"
 
-// Stand-in: the download is built by the feed-download change.
-BOOL getNewsInternal(char *buffer, LONG)
+#include <cstdio>
+#include <cstring>
+
+#include "TavrinLocale.h"
+#include "platform/dos.h"
+#include "platform/net.h"
+
+// Reserved for loopback by name and by number: the hidden channel reaches a server on this
+// machine only, never a stranger's host.
+const char gb_VEdodHost[] = "news.vedod.localhost";
+const char gb_VEdodADR[] = "127.0.0.1";
+
+namespace {
+
+constexpr UWORD HTTP_PORT = 80;
+constexpr ULONG CHUNK_SIZE = 1024;
+
+// Every request is the same text around the host and the path; the request line carries no
+// protocol version.
+constexpr char REQUEST_FORMAT[] = "GET http://%s%s\r\nUser-Agent: Tavrin/1.0\r\nConnection: close\r\n\r\n";
+
+void ShowError(LONG id)
 {
+    DisplayRequester(REQType_Error, GetString(id), GetString(TX_Ok));
+}
+
+// A failure to reach the server bothers the user only while the window is open; a check in the
+// background just marks the network as failed.
+void ShowConnectionError(LONG id)
+{
+    if (gb_Win)
+        ShowError(id);
+}
+
+BOOL ConnectToServer(net::Socket *sock, LONG side)
+{
+    if (side == VEdod_german)
+        return net::Connect(sock, gb_VEdodADR, HTTP_PORT) == net::Result::Ok;
+    char host[sizeof gb_NewsADR];
+    UWORD port;
+    if (!SplitServerAddress(gb_NewsADR, host, sizeof host, &port))
+        return FALSE;
+    return net::Connect(sock, host, port) == net::Result::Ok;
+}
+
+BOOL SendRequest(net::Socket *sock, CONST_STRPTR request)
+{
+    const size_t length = strlen(request);
+    for (size_t sent = 0; sent < length;) {
+        const long n = net::Send(sock, request + sent, length - sent);
+        if (n < 0)
+            return FALSE;
+        sent += static_cast<size_t>(n);
+    }
+    return TRUE;
+}
+
+// Stores the answer until the server closes. A chunk that would overflow the buffer is dropped
+// and ends the download, so the text stops at a chunk boundary. The text is terminated in every
+// case, a failed receive included.
+BOOL ReceiveAnswer(net::Socket *sock, char *buffer, ULONG *count)
+{
+    char chunk[CHUNK_SIZE];
+    for (;;) {
+        const long n = net::Recv(sock, chunk, sizeof chunk);
+        buffer[*count] = 0;
+        if (n < 0) {
+            ShowError(ERR_ReceiveDataError);
+            return FALSE;
+        }
+        if (n == 0)
+            return TRUE;
+        if (*count + static_cast<ULONG>(n) > gb_RSSBufSize) {
+            ShowError(ERR_BufferToSmall);
+            return TRUE;
+        }
+        memcpy(buffer + *count, chunk, static_cast<size_t>(n));
+        *count += static_cast<ULONG>(n);
+    }
+}
+
+// The last download of any channel, for looking at what the server really sent.
+void DumpAnswer(CONST_STRPTR buffer, ULONG count)
+{
+    dos::File *file = dos::Open("ram:rss-file", dos::MODE_NEWFILE);
+    if (!file)
+        return;
+    dos::Write(file, buffer, static_cast<int32_t>(count));
+    dos::Close(file);
+}
+
+} // namespace
+
+BOOL BuildNewsRequest(char *request, LONG side)
+{
+    CONST_STRPTR host = gb_NewsURL;
+    CONST_STRPTR path;
+    switch (side) {
+    case Kestrel_german:
+        path = "/rss_de";
+        break;
+    case Kestrel_english:
+        path = "/rss_en";
+        break;
+    case VEdod_german:
+        host = gb_VEdodHost;
+        path = "/de/backends/news/index.rss";
+        break;
+    default:
+        return FALSE;
+    }
+    snprintf(request, NEWS_REQUEST_SIZE, REQUEST_FORMAT, host, path);
+    return TRUE;
+}
+
+BOOL SplitServerAddress(CONST_STRPTR adr, char *host, size_t hostSize, UWORD *port)
+{
+    CONST_STRPTR colon = strchr(adr, ':');
+    const size_t hostLength = colon ? static_cast<size_t>(colon - adr) : strlen(adr);
+    if (hostLength >= hostSize)
+        return FALSE;
+    memcpy(host, adr, hostLength);
+    host[hostLength] = 0;
+    *port = HTTP_PORT;
+    if (!colon)
+        return TRUE;
+
+    ULONG value = 0;
+    CONST_STRPTR digit = colon + 1;
+    for (; *digit >= '0' && *digit <= '9' && value <= 65535; digit++)
+        value = value * 10 + static_cast<ULONG>(*digit - '0');
+    if (digit == colon + 1 || *digit || value == 0 || value > 65535)
+        return FALSE;
+    *port = static_cast<UWORD>(value);
+    return TRUE;
+}
+
+BOOL getNewsInternal(char *buffer, LONG side)
+{
+    ULONG count = 0;
     buffer[0] = 0;
-    return FALSE;
+
+    char request[NEWS_REQUEST_SIZE];
+    if (!BuildNewsRequest(request, side))
+        return FALSE;
+
+    net::Socket *sock = net::OpenStream();
+    if (!sock) {
+        ShowConnectionError(ERR_CanNotCreateSocket);
+        return FALSE;
+    }
+    // Refused, unreachable and timed out alike.
+    if (!ConnectToServer(sock, side)) {
+        net::Close(sock);
+        ShowConnectionError(ERR_CanNotConnectServer);
+        return FALSE;
+    }
+
+    if (gb_Debug & DEBUG_HTTP)
+        dos::Printf(" Attempting to send %ld bytes to server\n", static_cast<long>(strlen(request)));
+    if (!SendRequest(sock, request)) {
+        net::Close(sock);
+        ShowError(ERR_SendDataError);
+        return FALSE;
+    }
+
+    const BOOL received = ReceiveAnswer(sock, buffer, &count);
+    net::Close(sock);
+    if (!received)
+        return FALSE;
+
+    if (gb_Debug & DEBUG_HTTP) {
+        dos::Printf(" Finished receiving data, %ld bytes\n", static_cast<long>(count));
+        DumpAnswer(buffer, count);
+    }
+    return TRUE;
 }

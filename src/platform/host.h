@@ -33,3 +33,12 @@ namespace application_host {
 void SetLibraryVersion(uint32_t version);
 
 } // namespace application_host
+
+namespace net_host {
+
+// Called about every 50 ms while a connect or receive waits, so that the GUI host can repaint
+// (and hold back user input) while a download blocks the program's task.
+using IdleFn = void (*)();
+void SetIdleHook(IdleFn hook);
+
+} // namespace net_host

@@ -1,6 +1,7 @@
 #pragma once
 
-// TCP sockets with the program's own time-outs.
+// TCP sockets with the program's own time-outs, so that a silent or unreachable server never
+// blocks the program's task for ever.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,17 +14,20 @@ enum class Result { Ok, Failed, TimedOut };
 
 // A stream socket, or null.
 Socket *OpenStream();
-// Connects to a dotted IPv4 address and port; a connect that takes longer than the connect
-// time-out counts as failed.
+// Connects to a dotted IPv4 address (the forms inet_addr accepts) and port. An address that is no
+// address fails; a connect that takes longer than the connect time-out gives TimedOut.
 Result Connect(Socket *s, const char *dottedAddress, uint16_t port);
-// Bytes sent, or -1.
+// Bytes sent, or -1. A peer that has gone away gives -1, never a signal.
 long Send(Socket *s, const void *data, size_t length);
 // Bytes received, 0 when the peer closed, -1 on error or when the peer stays silent for the
 // receive time-out.
 long Recv(Socket *s, void *buf, size_t length);
+// Accepts null.
 void Close(Socket *s);
 
 // Time-outs in milliseconds (connect 15000, receive 30000); tests shorten them.
+constexpr int DefaultConnectTimeoutMs = 15000;
+constexpr int DefaultReceiveTimeoutMs = 30000;
 void SetTimeouts(int connectMs, int receiveMs);
 
 } // namespace net

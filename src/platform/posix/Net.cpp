@@ -1,0 +1,163 @@
+#include "platform/net.h"
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <new>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "platform/host.h"
+
+namespace net {
+
+struct Socket {
+    int fd;
+};
+
+std::atomic<net_host::IdleFn> idleHook {nullptr};
+
+namespace {
+
+std::atomic<int> connectTimeoutMs {DefaultConnectTimeoutMs};
+std::atomic<int> receiveTimeoutMs {DefaultReceiveTimeoutMs};
+
+// How often a blocked wait lets the GUI host repaint.
+constexpr int kIdleSliceMs = 50;
+
+// Waits for `events` on fd for at most timeoutMs in all, whatever signals interrupt the wait.
+// Returns the revents, 0 on time-out, -1 on error.
+int PollFor(int fd, short events, int timeoutMs)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto idle = idleHook.load();
+        int slice = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        if (idle && slice > kIdleSliceMs)
+            slice = kIdleSliceMs;
+        pollfd p {fd, events, 0};
+        const int rc = poll(&p, 1, slice);
+        if (rc > 0)
+            return p.revents;
+        if (rc == 0 && Clock::now() >= deadline)
+            return 0;
+        if (rc == 0) {
+            if (idle)
+                idle();
+            continue;
+        }
+        if (errno != EINTR)
+            return -1;
+    }
+}
+
+bool SetBlocking(int fd, bool blocking)
+{
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0)
+        return false;
+    return fcntl(fd, F_SETFL, blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK)) == 0;
+}
+
+// Finishes a non-blocking connect that is under way.
+Result AwaitConnect(int fd)
+{
+    const int revents = PollFor(fd, POLLOUT, connectTimeoutMs.load());
+    if (revents == 0)
+        return Result::TimedOut;
+    if (revents < 0)
+        return Result::Failed;
+    int error = 0;
+    socklen_t len = sizeof error;
+    if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0)
+        return Result::Failed;
+    return Result::Ok;
+}
+
+} // namespace
+
+Socket *OpenStream()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return nullptr;
+    auto *s = new (std::nothrow) Socket {fd};
+    if (!s)
+        close(fd);
+    return s;
+}
+
+Result Connect(Socket *s, const char *dottedAddress, uint16_t port)
+{
+    sockaddr_in addr {};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    if (!inet_aton(dottedAddress, &addr.sin_addr))
+        return Result::Failed;
+
+    // Non-blocking only while connecting, so that the wait has our own limit.
+    if (!SetBlocking(s->fd, false))
+        return Result::Failed;
+    Result result = Result::Ok;
+    if (connect(s->fd, reinterpret_cast<const sockaddr *>(&addr), sizeof addr) != 0) {
+        // EINTR leaves the connect running in the background, just like EINPROGRESS.
+        result = (errno == EINPROGRESS || errno == EINTR) ? AwaitConnect(s->fd) : Result::Failed;
+    }
+    if (result == Result::Ok && !SetBlocking(s->fd, true))
+        result = Result::Failed;
+    return result;
+}
+
+long Send(Socket *s, const void *data, size_t length)
+{
+    for (;;) {
+        // MSG_NOSIGNAL: a peer that closed early must give an error, not SIGPIPE.
+        const ssize_t n = send(s->fd, data, length, MSG_NOSIGNAL);
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
+}
+
+long Recv(Socket *s, void *buf, size_t length)
+{
+    for (;;) {
+        if (PollFor(s->fd, POLLIN, receiveTimeoutMs.load()) <= 0)
+            return -1;
+        const ssize_t n = recv(s->fd, buf, length, 0);
+        if (n >= 0)
+            return n;
+        if (errno != EINTR && errno != EAGAIN)
+            return -1;
+    }
+}
+
+void Close(Socket *s)
+{
+    if (!s)
+        return;
+    close(s->fd);
+    delete s;
+}
+
+void SetTimeouts(int connectMs, int receiveMs)
+{
+    connectTimeoutMs.store(connectMs);
+    receiveTimeoutMs.store(receiveMs);
+}
+
+} // namespace net
+
+namespace net_host {
+
+void SetIdleHook(IdleFn hook)
+{
+    net::idleHook = hook;
+}
+
+} // namespace net_host
