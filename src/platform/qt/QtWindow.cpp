@@ -199,7 +199,7 @@ WindowObject::WindowObject(const gui::WindowSpec &spec, std::unique_ptr<gui::Obj
     , m_width(spec.width)
     , m_height(spec.height)
 {
-    MainWindow *main = window();
+    MainWindow *main = this->main();
     main->setWindowTitle(ProgramText(spec.title));
     main->setCentralWidget(m_layout->widget());
     BuildMenu(*main, spec.menu, *this);
@@ -227,7 +227,12 @@ WindowObject::~WindowObject()
     exec::FreeSignal(m_signalBit);
 }
 
-MainWindow *WindowObject::window() const
+QMainWindow *WindowObject::window() const
+{
+    return main();
+}
+
+MainWindow *WindowObject::main() const
 {
     return static_cast<MainWindow *>(widget());
 }
@@ -255,7 +260,7 @@ void WindowObject::minimisedChanged(bool minimised)
 
 void WindowObject::place()
 {
-    MainWindow *main = window();
+    MainWindow *main = this->main();
     QScreen *screen = QGuiApplication::primaryScreen();
     const bool stored = m_left != 0 && m_top != 0;
     if (stored) {
@@ -275,7 +280,7 @@ void WindowObject::place()
 
 gui::Window *WindowObject::open()
 {
-    MainWindow *main = window();
+    MainWindow *main = this->main();
     if (!m_placed) {
         place();
         m_placed = true;
@@ -309,7 +314,7 @@ bool WindowObject::iconify()
     m_state = State::Iconified;
     m_queue.clear();
     window()->showMinimized();
-    window()->watchKeys();
+    main()->watchKeys();
     return true;
 }
 

@@ -36,7 +36,7 @@ public:
     uint16_t qualifier() const { return m_qualifier; }
     void setBusy(bool busy);
     bool busy() const { return m_busy; }
-    MainWindow *window() const;
+    QMainWindow *window() const;
 
     // From the main window: the user minimised it or brought it back.
     void minimisedChanged(bool minimised);
@@ -45,6 +45,7 @@ private:
     enum class State { Closed, Open, Iconified };
 
     void place();
+    MainWindow *main() const;
 
     std::unique_ptr<gui::Object> m_layout;
     gui::Window m_handle {this};
