@@ -186,8 +186,8 @@ void *CreateDockyLibrary();
 void DeleteDockyLibrary(void *base);
 
 // News pipeline.
-BOOL CreateEntry(exec::List *list, CONST_STRPTR title, CONST_STRPTR link, CONST_STRPTR meldung, CONST_STRPTR date,
-    LONG side);
+BOOL CreateEntry(
+    exec::List *list, CONST_STRPTR title, CONST_STRPTR link, CONST_STRPTR meldung, CONST_STRPTR date, LONG side);
 void FreigebenList(exec::List *list);
 ULONG GetMaxTS(exec::List *list, ULONG maxold);
 void ParseNewsfile(exec::List *list, char *buffer, LONG side);

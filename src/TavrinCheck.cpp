@@ -4,6 +4,9 @@
 
 LONG gb_DoMessage;
 
-LONG CheckToNews(LONG) { return 0; }
+LONG CheckToNews(LONG)
+{
+    return 0;
+}
 void CheckToAllNews() { }
 void RenewList(LONG) { }

@@ -4,7 +4,13 @@
 
 static int dockyStandIn;
 
-BOOL LoadAllPictures() { return TRUE; }
+BOOL LoadAllPictures()
+{
+    return TRUE;
+}
 void FreeAllPictures() { }
-void *CreateDockyLibrary() { return &dockyStandIn; }
+void *CreateDockyLibrary()
+{
+    return &dockyStandIn;
+}
 void DeleteDockyLibrary(void *) { }

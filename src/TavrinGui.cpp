@@ -180,7 +180,7 @@ void DestroyAllObjects()
         gb_AppPort = nullptr;
     }
     for (int i = 0; i < Arsschanel_max; i++) {
-        if (gb_List[i].lh_Head)
+        if (exec::IsListValid(&gb_List[i]))
             FreigebenList(&gb_List[i]);
         delete[] gb_Buffer[i];
         gb_Buffer[i] = nullptr;

@@ -34,7 +34,8 @@ void FreeSignal(int32_t bit);
 uint16_t Version();
 uint16_t Revision();
 
-// Doubly linked lists as exec has them: a header with head and tail sentinels.
+// Doubly linked lists as exec has them: a header with head and tail sentinels. Walk them with
+// GetHead/GetSucc; a zero-filled List is not yet valid, NewList makes it so.
 struct Node {
     Node *ln_Succ = nullptr;
     Node *ln_Pred = nullptr;
@@ -42,9 +43,8 @@ struct Node {
 };
 
 struct List {
-    Node *lh_Head = nullptr;
-    Node *lh_Tail = nullptr;
-    Node *lh_TailPred = nullptr;
+    Node head; // head.ln_Succ is the first node, or &tail
+    Node tail; // tail.ln_Pred is the last node, or &head
 };
 
 void NewList(List *list);
@@ -52,6 +52,8 @@ void AddTail(List *list, Node *node);
 void Remove(Node *node);
 Node *RemHead(List *list);
 bool IsListEmpty(const List *list);
+// True once NewList has run on it.
+bool IsListValid(const List *list);
 // The first real node, or null for an empty list; the next one after `node`, or null at the end.
 Node *GetHead(const List *list);
 Node *GetSucc(const Node *node);

@@ -1,0 +1,35 @@
+# The two commands of the README: `make run` and `make test`. Both install what is missing first.
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= 2
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build test run bench fuzz format format-check sanitize clean
+
+all: build
+
+deps:
+	@./scripts/install-deps
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize:
+	@$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug CMAKE_FLAGS=-DTAVRIN_SANITIZE=ON
+
+run: build
+	@./scripts/run-demo $(BUILD)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf build build-asan

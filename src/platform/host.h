@@ -1,0 +1,35 @@
+#pragma once
+
+// Hooks between the host implementations (real and test); the program never includes this.
+
+#include <cstdint>
+
+namespace exec_host {
+
+// Set by the GUI host: runs its event loop on the main thread until `wake` is called or
+// `timeoutMs` passes, so that windows repaint while the program task waits.
+using PumpFn = void (*)(int timeoutMs);
+using WakeFn = void (*)();
+void SetEventPump(PumpFn pump, WakeFn wake);
+
+// The exec version the host reports (54.16 on Linux); the test host sets older ones.
+void SetVersion(uint16_t version, uint16_t revision);
+
+// Forgets every signal of the main task (test isolation).
+void ResetSignals();
+
+} // namespace exec_host
+
+namespace dos_host {
+
+// Test aid: after `bytes` more bytes every Write fails, as on a full disk; -1 switches it off.
+void FailWritesAfter(long bytes);
+
+} // namespace dos_host
+
+namespace application_host {
+
+// The application library's version the host offers (53 on Linux); the test host lowers it.
+void SetLibraryVersion(uint32_t version);
+
+} // namespace application_host

@@ -1,0 +1,52 @@
+#include <QAbstractButton>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+
+#include "platform/qt/QtText.h"
+#include "platform/requester.h"
+
+struct requester::Object {
+    QMessageBox *box;
+};
+
+namespace requester {
+
+Object *NewRequester(const char *title, const char *body, const char *button)
+{
+    // Without a GUI application (no display) no requester can exist.
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return nullptr;
+    auto *box = new QMessageBox;
+    box->setWindowTitle(QString::fromUtf8(title));
+    box->setTextFormat(Qt::PlainText);
+    box->setText(QString::fromUtf8(body));
+    box->setIcon(QMessageBox::NoIcon);
+    QPushButton *b = box->addButton(qt_text::Mnemonic(button), QMessageBox::AcceptRole);
+    box->setDefaultButton(b);
+    box->setEscapeButton(b);
+    return new Object {box};
+}
+
+int OpenRequester(Object *req)
+{
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        req->box->adjustSize();
+        QRect area = screen->availableGeometry();
+        req->box->move(area.center() - req->box->rect().center());
+    }
+    req->box->exec();
+    return 0;
+}
+
+void DisposeObject(Object *req)
+{
+    if (!req)
+        return;
+    delete req->box;
+    delete req;
+}
+
+} // namespace requester

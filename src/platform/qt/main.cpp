@@ -1,0 +1,38 @@
+#include <QApplication>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "Tavrin.h"
+#include "platform/icon.h"
+#include "platform/posix/Signals.h"
+#include "platform/qt/QtPump.h"
+
+static bool HaveDisplay()
+{
+    for (const char *var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char *value = getenv(var);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+// `tavrin --workbench [TOOLTYPE ...]` is a Workbench start; anything else is a Shell start.
+int main(int argc, char **argv)
+{
+    std::unique_ptr<QApplication> app;
+    if (HaveDisplay()) {
+        app = std::make_unique<QApplication>(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+        QApplication::setApplicationName("Tavrin");
+        qt_pump::Install();
+    }
+    posix_signals::Install(exec::FindTask(nullptr));
+
+    if (argc >= 2 && strcmp(argv[1], "--workbench") == 0) {
+        icon::WBStartup wbs {"Tavrin", argv + 2};
+        return TavrinMain(0, reinterpret_cast<char **>(&wbs));
+    }
+    return TavrinMain(argc, argv);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+// The in-process host for program tests: requesters are recorded and answered at once, the clock
+// is a counter that Delay moves forward, files live in per-test temporary directories.
+
+#include <string>
+#include <vector>
+
+namespace testplat {
+
+struct Requester {
+    std::string title, body, button;
+};
+
+// Requesters shown since the last Reset, in order.
+std::vector<Requester> &Requesters();
+// With false, no requester can be built, as without a display.
+void SetRequestersAvailable(bool available);
+
+// Ticks (1/50 s) that dos::Delay has waited since the last Reset; the fake clock moves with them.
+unsigned long DelayedTicks();
+// Sets the fake clock to `days` since 1978 and `ticks` into the day.
+void SetClock(long days, long ticksOfDay);
+
+// Forgets requesters, delays, exec signals and write failures, and restores host versions.
+void Reset();
+
+// A fresh directory under /tmp, removed with its contents when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    const std::string &path() const { return m_path; }
+    std::string file(const std::string &name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Points the devices ENVARC:, RAM:, PROGDIR:, LOCALE: and Tavrin: at subdirectories of one
+// temporary directory (Tavrin: stays unassigned unless `withHome`), and undoes it on destruction.
+class Devices {
+public:
+    explicit Devices(bool withHome = false);
+    ~Devices();
+    std::string envarc() const { return m_root.path() + "/envarc/"; }
+    std::string ram() const { return m_root.path() + "/ram/"; }
+    std::string progdir() const { return m_root.path() + "/progdir/"; }
+    std::string home() const { return m_root.path() + "/home/"; }
+
+private:
+    TempDir m_root;
+};
+
+// Whole-file helpers for checking what the program wrote.
+std::string ReadFile(const std::string &path);
+void WriteFile(const std::string &path, const std::string &bytes);
+bool FileExists(const std::string &path);
+
+} // namespace testplat
