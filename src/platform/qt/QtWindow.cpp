@@ -268,12 +268,20 @@ void WindowObject::place()
             screen = at;
     }
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+    // The frame is known once the native window exists (on some desktops only after it is shown).
+    main->winId();
+    const QRect inner = main->geometry(), outer = main->frameGeometry();
+    const QSize frame(outer.width() - inner.width(), outer.height() - inner.height());
+
     QSize size = stored ? QSize(m_width, m_height).expandedTo(main->minimumSizeHint()) : main->sizeHint();
-    size = size.boundedTo(area.size());
-    QPoint at = stored ? QPoint(m_left, m_top) : area.center() - QPoint(size.width() / 2, size.height() / 2);
+    size = size.boundedTo(area.size() - frame);
+    const QSize total = size + frame;
+    const QPoint centred
+        = area.topLeft() + QPoint((area.width() - total.width()) / 2, (area.height() - total.height()) / 2);
+    QPoint at = stored ? QPoint(m_left, m_top) : centred;
     // On opening the window is pulled onto the screen, as a stored position may be from another monitor.
-    at.setX(std::clamp(at.x(), area.left(), area.right() + 1 - size.width()));
-    at.setY(std::clamp(at.y(), area.top(), area.bottom() + 1 - size.height()));
+    at.setX(std::clamp(at.x(), area.left(), area.right() + 1 - total.width()));
+    at.setY(std::clamp(at.y(), area.top(), area.bottom() + 1 - total.height()));
     main->resize(size);
     main->move(at);
 }
