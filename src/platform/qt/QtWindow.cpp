@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QThread>
 #include <QWindow>
 #include <algorithm>
@@ -206,6 +207,8 @@ WindowObject::WindowObject(const gui::WindowSpec &spec, std::unique_ptr<gui::Obj
     if (spec.screenTitle && *spec.screenTitle) {
         auto *version = new QLabel(ProgramText(spec.screenTitle));
         version->setEnabled(false);
+        // Line the text up with the window's contents.
+        version->setIndent(main->style()->pixelMetric(QStyle::PM_LayoutLeftMargin) - 2);
         main->statusBar()->addWidget(version);
     }
     const QString icon = HostPath(spec.iconFile);
