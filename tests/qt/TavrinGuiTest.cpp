@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 
 #include "Tavrin.h"
@@ -17,27 +18,40 @@
 
 namespace {
 
-void StartApplication()
-{
-    static QApplication *app = [] {
-        static char ramTemplate[] = "/tmp/tavrin-guitest-XXXXXX";
-        if (const char *ram = mkdtemp(ramTemplate)) {
+// One application for all tests, with RAM: in a directory of its own; both go when the tests end.
+class QtEnvironment final : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (const char *ram = mkdtemp(m_ram)) {
             setenv("TAVRIN_ASSIGN_RAM", ram, 1);
-            std::atexit([] { std::filesystem::remove_all(ramTemplate); });
+            m_ramMade = true;
         }
-        static int argc = 1;
-        static char name[] = "TavrinGuiTest";
-        static char *argv[] = {name, nullptr};
-        return new QApplication(argc, argv); // lives to the end of the process
-    }();
-    (void)app;
-}
+        m_app = std::make_unique<QApplication>(m_argc, m_argv);
+    }
+
+    void TearDown() override
+    {
+        m_app.reset();
+        if (m_ramMade)
+            std::filesystem::remove_all(m_ram);
+    }
+
+private:
+    char m_ram[32] = "/tmp/tavrin-guitest-XXXXXX";
+    bool m_ramMade = false;
+    char m_name[16] = "TavrinGuiTest";
+    char *m_argv[2] = {m_name, nullptr};
+    int m_argc = 1;
+    std::unique_ptr<QApplication> m_app;
+};
+
+const auto *const gEnvironment = testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        StartApplication();
         gb_Iconify = FALSE;
         gb_WinLeft = gb_WinTop = gb_WinWidth = gb_WinHeight = 0;
     }
@@ -208,6 +222,26 @@ TEST_F(MainWindowTest, BusyWindowTakesNoInput)
     EXPECT_NE(main->cursor().shape(), Qt::WaitCursor);
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(Next(), gui::WMHI_GADGETUP | 1);
+}
+
+// A blocked task calls KeepAlive: what is due to be drawn is drawn.
+TEST_F(MainWindowTest, KeepAliveRepaints)
+{
+    QMainWindow *main = Open();
+    QCoreApplication::processEvents();
+    struct PaintCounter final : QObject {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    main->installEventFilter(&counter);
+    main->update();
+    gui::KeepAlive();
+    EXPECT_GT(counter.paints, 0);
+    main->removeEventFilter(&counter);
 }
 
 TEST_F(MainWindowTest, IconifyOnlyInWindowMode)
