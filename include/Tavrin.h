@@ -190,7 +190,7 @@ BOOL CreateEntry(
     exec::List *list, CONST_STRPTR title, CONST_STRPTR link, CONST_STRPTR meldung, CONST_STRPTR date, LONG side);
 void FreigebenList(exec::List *list);
 ULONG GetMaxTS(exec::List *list, ULONG maxold);
-void ParseNewsfile(exec::List *list, char *buffer, LONG side);
+BOOL ParseNewsfile(exec::List *list, char *buffer, LONG side);
 BOOL getNewsInternal(char *buffer, LONG side);
 LONG CheckToNews(LONG side);
 void CheckToAllNews();

@@ -1,12 +1,39 @@
 #include "Tavrin.h"
 
-// Stand-in: the news check and reload are built by their own changes.
-
 LONG gb_DoMessage;
 
+// Stand-ins: the automatic news check is built by its own change.
 LONG CheckToNews(LONG)
 {
     return 0;
 }
 void CheckToAllNews() { }
-void RenewList(LONG) { }
+
+// Showing a channel marks it as seen: its timestamp moves up to the newest entry and its flag
+// leaves the dock state. Channel 2 has neither.
+static void MarkChannelSeen(LONG side)
+{
+    if (side != Kestrel_german && side != Kestrel_english)
+        return;
+    gb_TS[side] = GetMaxTS(&gb_List[side], gb_TS[side]);
+    LONG flag = side == Kestrel_german ? State_german : State_english;
+    TavrinDockyData *dd = gb_DockyData;
+    if (dd && (dd->state & flag))
+        dd->state -= flag;
+}
+
+void RenewList(LONG side)
+{
+    if (side < 0 || side >= Arsschanel_max)
+        return;
+    // The list browser must never show records that are being freed.
+    gui::SetListBrowserLabels(gb_NewslistGad, nullptr, -1);
+    FreigebenList(&gb_List[side]);
+    gui::SetBusyPointer(gb_WindowObj, true);
+    if (getNewsInternal(gb_Buffer[side], side) && ParseNewsfile(&gb_List[side], gb_Buffer[side], side)) {
+        MarkChannelSeen(side);
+        SaveTimestamp();
+    }
+    gui::SetBusyPointer(gb_WindowObj, false);
+    gui::SetListBrowserLabels(gb_NewslistGad, &gb_List[side], -1);
+}

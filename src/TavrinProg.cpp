@@ -60,7 +60,7 @@ static LONG NumberOf(CONST_STRPTR value)
 {
     errno = 0;
     long n = strtol(value, nullptr, 10);
-    if (errno == ERANGE || n > LONG_MAX || n < LONG_MIN)
+    if (errno == ERANGE || n > INT32_MAX || n < INT32_MIN)
         return 0;
     return static_cast<LONG>(n);
 }
@@ -184,7 +184,7 @@ static void Shutdown(int first, Acquired *acq)
         gb_Catalog = nullptr;
     }
     if (acq->oldDir) {
-        dos::SetCurrentDir(acq->oldDir);
+        dos::UnLock(dos::SetCurrentDir(acq->oldDir));
         dos::UnLock(acq->oldDir);
         dos::UnLock(acq->homeLock);
     }

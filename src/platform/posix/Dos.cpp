@@ -223,10 +223,16 @@ Lock *SetCurrentDir(Lock *lock)
     return old;
 }
 
+// Owned by the system like the original's: resolved anew on each call, never unlocked.
 Lock *GetProgramDir()
 {
-    static Lock *progDir = LockShared("PROGDIR:");
-    return progDir;
+    static Lock progDir;
+    Lock *fresh = LockShared("PROGDIR:");
+    if (!fresh)
+        return nullptr;
+    progDir.path = fresh->path;
+    UnLock(fresh);
+    return &progDir;
 }
 
 bool DevNameFromLock(Lock *lock, char *buf, size_t size)
