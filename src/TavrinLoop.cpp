@@ -42,16 +42,10 @@ static void ShowEmptyList()
     gui::SetListBrowserLabels(gb_NewslistGad, nullptr, -1);
 }
 
-// Marks channel `ch` (0 or 1) as seen: raises its timestamp, takes its flag out of the dock
-// state, shows its list and saves the timestamps.
+// Marks channel `ch` (0 or 1) as seen, shows its list and saves the timestamps.
 static void ShowChannel(LONG ch)
 {
-    gb_TS[ch] = GetMaxTS(&gb_List[ch], gb_TS[ch]);
-    LONG flag = ch == Kestrel_german ? State_german : State_english;
-    if (TavrinDockyData *dd = gb_DockyData.load()) {
-        LONG state = dd->state.load();
-        while ((state & flag) && !dd->state.compare_exchange_weak(state, state - flag)) { }
-    }
+    MarkChannelSeen(ch);
     gui::SetListBrowserLabels(gb_NewslistGad, &gb_List[ch], -1);
     SaveTimestamp();
 }
