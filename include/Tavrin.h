@@ -195,6 +195,7 @@ BOOL getNewsInternal(char *buffer, LONG side);
 LONG CheckToNews(LONG side);
 void CheckToAllNews();
 void RenewList(LONG side);
+void MarkChannelSeen(LONG side);
 
 // Browser, settings window, sound.
 void ShowLink();

@@ -10,16 +10,17 @@ LONG CheckToNews(LONG)
 void CheckToAllNews() { }
 
 // Showing a channel marks it as seen: its timestamp moves up to the newest entry and its flag
-// leaves the dock state. Channel 2 has neither.
-static void MarkChannelSeen(LONG side)
+// leaves the dock state, which the dock's thread reads meanwhile. Channel 2 has neither.
+void MarkChannelSeen(LONG side)
 {
     if (side != Kestrel_german && side != Kestrel_english)
         return;
     gb_TS[side] = GetMaxTS(&gb_List[side], gb_TS[side]);
     LONG flag = side == Kestrel_german ? State_german : State_english;
-    TavrinDockyData *dd = gb_DockyData;
-    if (dd && (dd->state & flag))
-        dd->state -= flag;
+    if (TavrinDockyData *dd = gb_DockyData.load()) {
+        LONG state = dd->state.load();
+        while ((state & flag) && !dd->state.compare_exchange_weak(state, state - flag)) { }
+    }
 }
 
 void RenewList(LONG side)

@@ -38,12 +38,45 @@ constexpr uint32_t FULLMENUNUM(uint32_t menu, uint32_t item, uint32_t sub)
     return (menu & 31) | ((item & 63) << 5) | ((sub & 31) << 11);
 }
 
-// Qualifiers of a raw key event.
+// Qualifiers of a raw key event. Only these keyboard bits are ever set: a plain key has qualifier 0.
+// Hosts that cannot tell left from right report the left bit.
 constexpr uint16_t IEQUALIFIER_LSHIFT = 0x0001;
 constexpr uint16_t IEQUALIFIER_RSHIFT = 0x0002;
 constexpr uint16_t IEQUALIFIER_CONTROL = 0x0008;
 constexpr uint16_t IEQUALIFIER_LALT = 0x0010;
 constexpr uint16_t IEQUALIFIER_RALT = 0x0020;
+constexpr uint16_t IEQUALIFIER_LCOMMAND = 0x0040;
+
+// WMHI_RAWKEY carries the raw code of the Amiga keyboard (key positions of the US layout). Only key
+// presses are reported: no releases, no auto-repeats, no lone qualifier keys. Keys without such a code
+// are not reported.
+constexpr uint32_t RAWKEY_SPACE = 0x40;
+constexpr uint32_t RAWKEY_BACKSPACE = 0x41;
+constexpr uint32_t RAWKEY_TAB = 0x42;
+constexpr uint32_t RAWKEY_RETURN = 0x44;
+constexpr uint32_t RAWKEY_ESC = 0x45;
+constexpr uint32_t RAWKEY_DEL = 0x46;
+constexpr uint32_t RAWKEY_CRSRUP = 0x4c;
+constexpr uint32_t RAWKEY_CRSRDOWN = 0x4d;
+constexpr uint32_t RAWKEY_CRSRRIGHT = 0x4e;
+constexpr uint32_t RAWKEY_CRSRLEFT = 0x4f;
+constexpr uint32_t RAWKEY_F1 = 0x50; // F1 to F10 follow one another
+constexpr uint32_t RAWKEY_NONE = 0xff;
+// The raw code of a letter (either case) or digit key, or RAWKEY_NONE.
+constexpr uint32_t RawKeyOf(char c)
+{
+    constexpr const char *rows[] = {"1234567890", "qwertyuiop", "asdfghjkl", "zxcvbnm"};
+    constexpr uint32_t starts[] = {0x01, 0x10, 0x20, 0x31};
+    if (c >= 'A' && c <= 'Z')
+        c = static_cast<char>(c - 'A' + 'a');
+    for (int row = 0; row < 4; row++) {
+        for (uint32_t i = 0; rows[row][i]; i++) {
+            if (rows[row][i] == c)
+                return starts[row] + i;
+        }
+    }
+    return RAWKEY_NONE;
+}
 
 // List browser release events.
 constexpr uint32_t LBRE_NORMAL = 1;
@@ -57,7 +90,8 @@ struct ListBrowserNode {
     bool bold; // drawn bold in pen 4 (custom pens)
     void *userData;
 };
-// Null when the host cannot make the node (out of memory).
+// Null when the host cannot make the node (out of memory). Texts are UTF-8; bytes that are not valid
+// UTF-8 are shown as ISO-8859-1.
 ListBrowserNode *AllocListBrowserNode(const char *col0, const char *col1, bool bold, void *userData);
 void FreeListBrowserNode(ListBrowserNode *node);
 
@@ -79,7 +113,8 @@ constexpr uint8_t NM_END = 0;
 constexpr uint8_t NM_TITLE = 1;
 constexpr uint8_t NM_ITEM = 2;
 
-// Buttons and the list browser report WMHI_GADGETUP with their ID on release.
+// Buttons and the list browser report WMHI_GADGETUP with their ID on release. An '_' in a label marks
+// the next letter as the keyboard shortcut.
 Object *NewButton(uint32_t id, const char *label);
 // `columns` ends with an entry of width -1; the list is selectable, shows titles and separators,
 // row spacing 3, auto-fit, at least 5 rows.
@@ -103,12 +138,13 @@ Object *NewLayout(const LayoutSpec &spec, const LayoutMember *members, int count
 struct WindowSpec {
     const char *title;
     const char *screenTitle;
-    bool iconifyGadget; // window mode: minimising sends WMHI_ICONIFY
+    bool iconifyGadget; // window mode: minimising sends WMHI_ICONIFY, restoring WMHI_UNICONIFY
     const char *iconFile; // window icon, host path or Amiga path; may be null
     const NewMenu *menu;
-    exec::MsgPort *appPort;
+    exec::MsgPort *appPort; // also signalled for input that arrives while the window is not open
     Object *layout;
-    // Placement: a left and top of 0 means "centred with the layout's size".
+    // Placement: a left or top of 0 means "centred with the layout's size". On opening the window is
+    // moved and cut down to fit on its screen.
     int32_t left, top, width, height;
 };
 // Null when `layout` is null or the window cannot be made; it then disposes the layout.
@@ -116,11 +152,12 @@ Object *NewWindowObject(const WindowSpec &spec);
 // Disposes a window object with everything it owns, or a lone gadget or layout.
 void DisposeObject(Object *obj);
 
-// WM_OPEN: the open window, or null.
+// WM_OPEN: the open window, or null. Also brings back an iconified window.
 Window *WM_OPEN(Object *win);
-// WM_CLOSE.
+// WM_CLOSE: hides the window and drops the input not yet handled. The close gadget only reports
+// WMHI_CLOSEWINDOW; the window closes only here.
 void WM_CLOSE(Object *win);
-// WM_ICONIFY: true when the window is now iconified.
+// WM_ICONIFY: true when the window is now iconified (only windows with the iconify gadget can be).
 bool WM_ICONIFY(Object *win);
 // WM_HANDLEINPUT: the next input result, or WMHI_LASTMSG when the queue is empty.
 uint32_t WM_HANDLEINPUT(Object *win);
@@ -132,12 +169,17 @@ void WindowToFront(Window *w);
 void ActivateWindow(Window *w);
 // The open window's outer left/top and inner width/height.
 void GetWindowBox(Window *w, int32_t *left, int32_t *top, int32_t *width, int32_t *height);
-// The busy pointer on or off.
+// The busy pointer on or off. While it is on the window takes no input: what the user does meanwhile is
+// either held back until it is off or dropped.
 void SetBusyPointer(Object *win, bool busy);
+// Keeps the windows repainting while the program's task is blocked (a download): handles paint and timer
+// events only, user input waits. Safe to call at any time, also without windows.
+void KeepAlive();
 
 // LISTBROWSER_RelEvent of the last release.
 uint32_t ListBrowserRelEvent(Object *lb);
-// LISTBROWSER_Labels (null = none), auto-fit on, and the selection (-1 = none).
+// LISTBROWSER_Labels (null = none), auto-fit on, and the selection (-1 = none). The texts are read here:
+// change a list only while it is not attached, then attach it again.
 void SetListBrowserLabels(Object *lb, exec::List *labels, int32_t selected);
 // LISTBROWSER_SelectedNode, or null.
 ListBrowserNode *ListBrowserSelectedNode(Object *lb);

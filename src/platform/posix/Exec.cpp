@@ -52,10 +52,11 @@ void Signal(Task *task, uint32_t sigs)
     if (!task)
         return;
     {
+        // Notify under the lock: a waiter that wakes may end its thread, and its task with it.
         std::lock_guard<std::mutex> lock(task->mutex);
         task->sigs |= sigs;
+        task->cond.notify_all();
     }
-    task->cond.notify_all();
     if (task == &MainTask()) {
         if (auto wake = gWake.load())
             wake();

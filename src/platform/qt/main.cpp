@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "Tavrin.h"
+#include "platform/gui.h"
+#include "platform/host.h"
 #include "platform/icon.h"
 #include "platform/posix/Signals.h"
 #include "platform/qt/QtPump.h"
@@ -27,6 +29,7 @@ int main(int argc, char **argv)
         QApplication::setQuitOnLastWindowClosed(false);
         QApplication::setApplicationName("Tavrin");
         qt_pump::Install();
+        net_host::SetIdleHook(gui::KeepAlive);
     }
     posix_signals::Install(exec::FindTask(nullptr));
 

@@ -1,0 +1,34 @@
+#pragma once
+
+// The list browser: a multi-column view of an exec list of gui::ListBrowserNode.
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/qt/QtWindowObjects.h"
+
+class QTreeWidget;
+
+namespace tavrin::qt {
+
+class ListBrowserObject final : public gui::Object {
+public:
+    ListBrowserObject(uint32_t id, const gui::ColumnInfo *columns);
+
+    void setLabels(exec::List *labels, int32_t selected);
+    gui::ListBrowserNode *selectedNode() const;
+    uint32_t relEvent() const { return m_relEvent; }
+    void delivered(const InputEvent &event) override { m_relEvent = event.relEvent; }
+
+    // From the view: a mouse button went up over a row.
+    void released(bool doubleClick);
+
+private:
+    QTreeWidget *view() const;
+
+    uint32_t m_id;
+    uint32_t m_relEvent = gui::LBRE_NORMAL;
+    std::vector<gui::ListBrowserNode *> m_nodes; // row -> node of the attached list
+};
+
+} // namespace tavrin::qt
