@@ -4,6 +4,8 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/FakeListNode.h"
+
 enum class Kind { Button, ListBrowser, Layout, Window };
 
 struct gui::Window {
@@ -39,7 +41,6 @@ struct Switches {
     bool failOpen = false;
     bool failIconify = false;
     bool failNewWindowObject = false;
-    bool failNodeAlloc = false;
     int32_t box[4] = {250, 250, 300, 150};
 };
 
@@ -54,23 +55,6 @@ void Record(const char *call)
 } // namespace
 
 namespace gui {
-
-ListBrowserNode *AllocListBrowserNode(const char *col0, const char *col1, bool bold, void *userData)
-{
-    if (gSwitches.failNodeAlloc)
-        return nullptr;
-    auto *node = new ListBrowserNode {};
-    node->column[0] = col0;
-    node->column[1] = col1;
-    node->bold = bold;
-    node->userData = userData;
-    return node;
-}
-
-void FreeListBrowserNode(ListBrowserNode *node)
-{
-    delete node;
-}
 
 Object *NewButton(uint32_t id, const char *label)
 {
@@ -233,6 +217,7 @@ namespace fakegui {
 void Reset()
 {
     gSwitches = Switches {};
+    fake::FailListNodeAllocs(false);
     gCalls.clear();
 }
 
@@ -257,9 +242,10 @@ void FailNewWindowObject(bool fail)
 {
     gSwitches.failNewWindowObject = fail;
 }
+// List nodes are made by FakeListNode.cpp.
 void FailNodeAlloc(bool fail)
 {
-    gSwitches.failNodeAlloc = fail;
+    fake::FailListNodeAllocs(fail);
 }
 
 void PushInput(gui::Object *win, uint32_t result, uint16_t qualifier)

@@ -17,6 +17,7 @@ struct FakeNode {
 };
 
 bool failNext = false;
+bool failAll = false;
 size_t live = 0;
 
 } // namespace
@@ -26,6 +27,11 @@ namespace fake {
 void FailNextListNodeAlloc(bool fail)
 {
     failNext = fail;
+}
+
+void FailListNodeAllocs(bool fail)
+{
+    failAll = fail;
 }
 
 size_t LiveListNodes()
@@ -44,7 +50,7 @@ namespace gui {
 
 ListBrowserNode *AllocListBrowserNode(const char *col0, const char *col1, bool bold, void *userData)
 {
-    if (failNext) {
+    if (failNext || failAll) {
         failNext = false;
         return nullptr;
     }

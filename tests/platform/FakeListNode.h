@@ -10,6 +10,8 @@ namespace fake {
 
 // The next AllocListBrowserNode returns null, as when memory has run out (false takes it back).
 void FailNextListNodeAlloc(bool fail = true);
+// Every AllocListBrowserNode returns null while `fail` is on.
+void FailListNodeAllocs(bool fail);
 // Nodes made and not yet freed.
 size_t LiveListNodes();
 // True for a node of this host that has not been freed.
