@@ -25,6 +25,15 @@ sanitize:
 run: build
 	@./scripts/run-demo $(BUILD)
 
+# Parser speed against a bare tag scan and expat, measured in the same run.
+bench: build
+	@$(BUILD)/bench/tavrin_bench --benchmark_min_time=0.2
+
+# Fuzzes the feed parser for SECONDS seconds (clang, libFuzzer).
+SECONDS ?= 60
+fuzz: deps
+	@./fuzz/run-fuzz.sh $(SECONDS)
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
@@ -32,4 +41,4 @@ format-check:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz
