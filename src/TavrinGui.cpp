@@ -114,22 +114,22 @@ static void CreateMainWindow()
 {
     gb_MainLayout = CreateMainLayout();
 
-    gui::WindowSpec spec = {};
-    spec.title = GetString(TX_WinTitle);
-    spec.screenTitle = version + 7; // behind the NUL and "$VER: "
-    spec.iconifyGadget = gb_Iconify != FALSE;
-    spec.iconFile = "PROGDIR:Tavrin.png";
-    spec.menu = gb_MenuDescribe;
-    spec.appPort = gb_AppPort;
-    spec.layout = gb_MainLayout;
+    gui::WindowSpec desc = {};
+    desc.title = GetString(TX_WinTitle);
+    desc.screenTitle = version + 7; // behind the NUL and "$VER: "
+    desc.iconifyGadget = gb_Iconify != FALSE;
+    desc.iconFile = "PROGDIR:Tavrin.png";
+    desc.menu = gb_MenuDescribe;
+    desc.appPort = gb_AppPort;
+    desc.layout = gb_MainLayout;
     // A left or top edge of 0 means no stored position: the window opens centred at the layout's size.
     if (gb_WinLeft != 0 && gb_WinTop != 0) {
-        spec.left = gb_WinLeft;
-        spec.top = gb_WinTop;
-        spec.width = gb_WinWidth;
-        spec.height = gb_WinHeight;
+        desc.left = gb_WinLeft;
+        desc.top = gb_WinTop;
+        desc.width = gb_WinWidth;
+        desc.height = gb_WinHeight;
     }
-    gb_WindowObj = gui::NewWindowObject(spec);
+    gb_WindowObj = gui::NewWindowObject(desc);
     if (!gb_WindowObj)
         gb_MainLayout = nullptr; // disposed with everything in it
 }

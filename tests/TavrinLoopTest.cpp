@@ -109,10 +109,10 @@ protected:
         for (int i = 0; i < 5; i++)
             members[i] = {gui::NewButton(buttons[i], "button"), 0};
         members[5] = {gui::NewListBrowser(4, nullptr), 95};
-        gui::WindowSpec spec = {};
-        spec.title = "Tavrin";
-        spec.layout = gui::NewLayout(gui::LayoutSpec {}, members, 6);
-        gb_WindowObj = gui::NewWindowObject(spec);
+        gui::WindowSpec desc = {};
+        desc.title = "Tavrin";
+        desc.layout = gui::NewLayout(gui::LayoutSpec {}, members, 6);
+        gb_WindowObj = gui::NewWindowObject(desc);
         ASSERT_NE(gb_WindowObj, nullptr);
         gb_NewslistGad = fakegui::FindGadget(gb_WindowObj, 4);
         gb_Win = nullptr;

@@ -133,7 +133,7 @@ struct LayoutSpec {
     int32_t leftSpacing, rightSpacing, innerSpacing; // pixels; 0 = the host's default
 };
 // Null when any member is null or the group cannot be made; the members are then disposed.
-Object *NewLayout(const LayoutSpec &spec, const LayoutMember *members, int count);
+Object *NewLayout(const LayoutSpec &desc, const LayoutMember *members, int count);
 
 struct WindowSpec {
     const char *title;
@@ -148,7 +148,7 @@ struct WindowSpec {
     int32_t left, top, width, height;
 };
 // Null when `layout` is null or the window cannot be made; it then disposes the layout.
-Object *NewWindowObject(const WindowSpec &spec);
+Object *NewWindowObject(const WindowSpec &desc);
 // Disposes a window object with everything it owns, or a lone gadget or layout.
 void DisposeObject(Object *obj);
 

@@ -23,7 +23,7 @@ struct gui::Object {
     uint32_t relEvent = gui::LBRE_NORMAL;
     gui::ListBrowserNode *selectedNode = nullptr;
     // Window object.
-    gui::WindowSpec spec = {};
+    gui::WindowSpec desc = {};
     std::string title, screenTitle;
     fakegui::WinState state = fakegui::WinState::Closed;
     gui::Window window {this};
@@ -87,20 +87,20 @@ Object *NewLayout(const LayoutSpec &, const LayoutMember *members, int count)
     return obj;
 }
 
-Object *NewWindowObject(const WindowSpec &spec)
+Object *NewWindowObject(const WindowSpec &desc)
 {
     int32_t bit = -1;
-    if (!spec.layout || gSwitches.failNewWindowObject || (bit = exec::AllocSignal()) < 0) {
-        DisposeObject(spec.layout);
+    if (!desc.layout || gSwitches.failNewWindowObject || (bit = exec::AllocSignal()) < 0) {
+        DisposeObject(desc.layout);
         return nullptr;
     }
     auto *obj = new Object {Kind::Window};
-    obj->spec = spec;
-    obj->title = spec.title ? spec.title : "";
-    obj->screenTitle = spec.screenTitle ? spec.screenTitle : "";
-    obj->spec.title = obj->title.c_str();
-    obj->spec.screenTitle = obj->screenTitle.c_str();
-    obj->members.push_back(spec.layout);
+    obj->desc = desc;
+    obj->title = desc.title ? desc.title : "";
+    obj->screenTitle = desc.screenTitle ? desc.screenTitle : "";
+    obj->desc.title = obj->title.c_str();
+    obj->desc.screenTitle = obj->screenTitle.c_str();
+    obj->members.push_back(desc.layout);
     obj->task = exec::FindTask(nullptr);
     obj->sigBit = bit;
     return obj;
@@ -317,9 +317,9 @@ void SetSelectedNode(gui::Object *lb, gui::ListBrowserNode *node)
 {
     lb->selectedNode = node;
 }
-const gui::WindowSpec &Spec(gui::Object *win)
+const gui::WindowSpec &Desc(gui::Object *win)
 {
-    return win->spec;
+    return win->desc;
 }
 
 } // namespace fakegui

@@ -48,7 +48,7 @@ exec::List *Labels(gui::Object *lb);
 int32_t Selected(gui::Object *lb);
 void SetRelEvent(gui::Object *lb, uint32_t event);
 void SetSelectedNode(gui::Object *lb, gui::ListBrowserNode *node);
-// The window object's creation spec (title and screen title copied).
-const gui::WindowSpec &Spec(gui::Object *win);
+// The window object's creation desc (title and screen title copied).
+const gui::WindowSpec &Desc(gui::Object *win);
 
 } // namespace fakegui

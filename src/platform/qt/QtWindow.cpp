@@ -188,30 +188,30 @@ void BuildMenu(QMainWindow &window, const gui::NewMenu *entries, InputQueue &que
 
 } // namespace
 
-WindowObject::WindowObject(const gui::WindowSpec &spec, std::unique_ptr<gui::Object> layout, int32_t signalBit)
+WindowObject::WindowObject(const gui::WindowSpec &desc, std::unique_ptr<gui::Object> layout, int32_t signalBit)
     : gui::Object(new MainWindow(*this))
     , m_layout(std::move(layout))
     , m_task(exec::FindTask(nullptr))
-    , m_appPort(spec.appPort)
+    , m_appPort(desc.appPort)
     , m_signalBit(signalBit)
-    , m_iconifyGadget(spec.iconifyGadget)
-    , m_left(spec.left)
-    , m_top(spec.top)
-    , m_width(spec.width)
-    , m_height(spec.height)
+    , m_iconifyGadget(desc.iconifyGadget)
+    , m_left(desc.left)
+    , m_top(desc.top)
+    , m_width(desc.width)
+    , m_height(desc.height)
 {
     MainWindow *main = this->main();
-    main->setWindowTitle(ProgramText(spec.title));
+    main->setWindowTitle(ProgramText(desc.title));
     main->setCentralWidget(m_layout->widget());
-    BuildMenu(*main, spec.menu, *this);
-    if (spec.screenTitle && *spec.screenTitle) {
-        auto *version = new QLabel(ProgramText(spec.screenTitle));
+    BuildMenu(*main, desc.menu, *this);
+    if (desc.screenTitle && *desc.screenTitle) {
+        auto *version = new QLabel(ProgramText(desc.screenTitle));
         version->setEnabled(false);
         // Line the text up with the window's contents.
         version->setIndent(main->style()->pixelMetric(QStyle::PM_LayoutLeftMargin) - 2);
         main->statusBar()->addWidget(version);
     }
-    const QString icon = HostPath(spec.iconFile);
+    const QString icon = HostPath(desc.iconFile);
     if (!icon.isEmpty() && QFileInfo::exists(icon))
         main->setWindowIcon(QIcon(icon));
 
@@ -365,15 +365,15 @@ tavrin::qt::WindowObject *AsWindow(Object *obj)
 
 } // namespace
 
-Object *NewWindowObject(const WindowSpec &spec)
+Object *NewWindowObject(const WindowSpec &desc)
 {
-    std::unique_ptr<Object> layout(spec.layout);
+    std::unique_ptr<Object> layout(desc.layout);
     if (!layout || !tavrin::qt::WidgetsAvailable())
         return nullptr;
     const int32_t bit = exec::AllocSignal();
     if (bit < 0)
         return nullptr;
-    auto *win = new (std::nothrow) tavrin::qt::WindowObject(spec, std::move(layout), bit);
+    auto *win = new (std::nothrow) tavrin::qt::WindowObject(desc, std::move(layout), bit);
     if (!win)
         exec::FreeSignal(bit);
     return win;

@@ -24,7 +24,7 @@ class MainWindow;
 
 class WindowObject final : public gui::Object, public InputQueue {
 public:
-    WindowObject(const gui::WindowSpec &spec, std::unique_ptr<gui::Object> layout, int32_t signalBit);
+    WindowObject(const gui::WindowSpec &desc, std::unique_ptr<gui::Object> layout, int32_t signalBit);
     ~WindowObject() override;
 
     void post(const InputEvent &event) override;

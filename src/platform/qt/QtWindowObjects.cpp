@@ -66,28 +66,28 @@ public:
 
 } // namespace
 
-LayoutObject::LayoutObject(const gui::LayoutSpec &spec, std::vector<std::unique_ptr<gui::Object>> members,
+LayoutObject::LayoutObject(const gui::LayoutSpec &desc, std::vector<std::unique_ptr<gui::Object>> members,
     const std::vector<uint32_t> &weights)
     : gui::Object(new QWidget)
     , m_members(std::move(members))
 {
-    auto *box = new QBoxLayout(spec.vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, widget());
+    auto *box = new QBoxLayout(desc.vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, widget());
     const QMargins defaults = box->contentsMargins();
-    QMargins margins = spec.spaceOuter ? defaults : QMargins();
-    if (spec.leftSpacing)
-        margins.setLeft(spec.leftSpacing);
-    if (spec.rightSpacing)
-        margins.setRight(spec.rightSpacing);
+    QMargins margins = desc.spaceOuter ? defaults : QMargins();
+    if (desc.leftSpacing)
+        margins.setLeft(desc.leftSpacing);
+    if (desc.rightSpacing)
+        margins.setRight(desc.rightSpacing);
     box->setContentsMargins(margins);
-    if (spec.innerSpacing)
-        box->setSpacing(spec.innerSpacing);
-    else if (!spec.spaceInner)
+    if (desc.innerSpacing)
+        box->setSpacing(desc.innerSpacing);
+    else if (!desc.spaceInner)
         box->setSpacing(0);
 
-    if (spec.evenSize)
-        MakeEvenSize(m_members, spec.vertical);
+    if (desc.evenSize)
+        MakeEvenSize(m_members, desc.vertical);
     for (size_t i = 0; i < m_members.size(); i++) {
-        const int weight = spec.evenSize && weights[i] == 0 ? 1 : static_cast<int>(weights[i]);
+        const int weight = desc.evenSize && weights[i] == 0 ? 1 : static_cast<int>(weights[i]);
         box->addWidget(m_members[i]->widget(), weight);
     }
     widget()->setSizePolicy(GroupPolicy(m_members, Qt::Horizontal), GroupPolicy(m_members, Qt::Vertical));
@@ -117,7 +117,7 @@ Object *NewButton(uint32_t id, const char *label)
     return new (std::nothrow) tavrin::qt::ButtonObject(id, label);
 }
 
-Object *NewLayout(const LayoutSpec &spec, const LayoutMember *members, int count)
+Object *NewLayout(const LayoutSpec &desc, const LayoutMember *members, int count)
 {
     std::vector<std::unique_ptr<Object>> owned;
     std::vector<uint32_t> weights;
@@ -131,7 +131,7 @@ Object *NewLayout(const LayoutSpec &spec, const LayoutMember *members, int count
     }
     if (!complete || !tavrin::qt::WidgetsAvailable())
         return nullptr; // the members made so far go with `owned`
-    return new (std::nothrow) tavrin::qt::LayoutObject(spec, std::move(owned), weights);
+    return new (std::nothrow) tavrin::qt::LayoutObject(desc, std::move(owned), weights);
 }
 
 void DisposeObject(Object *obj)

@@ -68,7 +68,7 @@ namespace tavrin::qt {
 // A layout group: a plain widget with a box layout that owns its member objects.
 class LayoutObject final : public gui::Object {
 public:
-    LayoutObject(const gui::LayoutSpec &spec, std::vector<std::unique_ptr<gui::Object>> members,
+    LayoutObject(const gui::LayoutSpec &desc, std::vector<std::unique_ptr<gui::Object>> members,
         const std::vector<uint32_t> &weights);
     ~LayoutObject() override;
     void setQueue(InputQueue *queue) override;
