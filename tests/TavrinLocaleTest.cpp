@@ -89,16 +89,10 @@ TEST(CatalogReader, ReadsRecordsWithNulsAndSkipsUnknownChunks)
     EXPECT_STREQ(quit + 2, "Exit");
     EXPECT_EQ(Lookup(cat, TX_GadPrefs, STR_TX_GadPrefs), "_Prefs"); // not in the catalog
     locale::CloseCatalog(cat);
-}
 
-TEST(CatalogReader, ConvertsLatin1TextsToUtf8)
-{
-    for (uint32_t codeSet : {0u, 4u}) {
-        auto *cat = Parse(Form(kFver + Chunk("CSET", Cset(codeSet))
-            + Chunk("STRS",
-                Record(TX_Ok,
-                    "\xdc"
-                    "ber"))));
+    // Code set 0 and 4 are ISO-8859-1, shown as UTF-8.
+    for (uint32_t codeSet : { 0u, 4u }) {
+        cat = Parse(Form(kFver + Chunk("CSET", Cset(codeSet)) + Chunk("STRS", Record(TX_Ok, "\xdc" "ber"))));
         ASSERT_NE(cat, nullptr) << codeSet;
         EXPECT_EQ(Lookup(cat, TX_Ok, STR_TX_Ok), "Über");
         locale::CloseCatalog(cat);
@@ -167,11 +161,8 @@ TEST(CatalogLanguage, FromLocaleNames)
 {
     EXPECT_STREQ(locale::LanguageFromLocale("de_DE.UTF-8"), "deutsch");
     EXPECT_STREQ(locale::LanguageFromLocale("en_US.UTF-8"), "english");
-    EXPECT_STREQ(locale::LanguageFromLocale("en"), "english");
     EXPECT_STREQ(locale::LanguageFromLocale("fr_FR@euro"), "français");
     EXPECT_EQ(locale::LanguageFromLocale("C"), nullptr);
-    EXPECT_EQ(locale::LanguageFromLocale("POSIX"), nullptr);
-    EXPECT_EQ(locale::LanguageFromLocale("english"), nullptr);
 }
 
 // The English catalog compiled by the build, found through PROGDIR: for an English user.
@@ -203,20 +194,12 @@ TEST_F(CatalogFiles, EnglishUserGetsTheShippedCatalog)
     EXPECT_EQ(locale::OpenCatalog("Tavrin.catalog", 2), nullptr);
 }
 
-TEST_F(CatalogFiles, LanguageVariablesInOrderAndGermanIsBuiltIn)
-{
-    setenv("LANG", "de_DE.UTF-8", 1);
-    EXPECT_EQ(locale::OpenCatalog("Tavrin.catalog", 1), nullptr);
-    setenv("LC_ALL", "en_US.UTF-8", 1);
-    locale::Catalog *cat = locale::OpenCatalog("Tavrin.catalog", 1);
-    EXPECT_NE(cat, nullptr);
-    locale::CloseCatalog(cat);
-    unsetenv("LC_ALL");
-}
-
-TEST_F(CatalogFiles, DamagedCatalogFileGivesNoCatalog)
+TEST_F(CatalogFiles, GermanIsBuiltInAndADamagedFileGivesNoCatalog)
 {
     setenv("LANG", "en_US.UTF-8", 1);
+    setenv("LC_ALL", "de_DE.UTF-8", 1); // wins over LANG
+    EXPECT_EQ(locale::OpenCatalog("Tavrin.catalog", 1), nullptr);
+    unsetenv("LC_ALL");
     const std::string path = devices.progdir() + "Catalogs/english/Tavrin.catalog";
     std::string bytes = testplat::ReadFile(path);
     testplat::WriteFile(path, bytes.substr(0, bytes.size() / 2));

@@ -119,10 +119,7 @@ TEST_F(ProgTest, NoToolTypesGiveTheDefaults)
     EXPECT_EQ(Start({}), 0);
     EXPECT_EQ(gCalls, kFullRun);
     EXPECT_EQ(gb_RSSBufSize, 200000u);
-    EXPECT_EQ(gb_Debug, 0);
-    EXPECT_EQ(gb_Iconify, FALSE);
-    EXPECT_STREQ(gb_SkinPath, "");
-    EXPECT_STREQ(gb_NewsURL, "");
+    EXPECT_TRUE(gb_Debug == 0 && gb_Iconify == FALSE && !gb_SkinPath[0] && !gb_NewsURL[0]);
     EXPECT_EQ(gPendingAtLoop & SIGBREAKF_CTRL_F, 0u);
     EXPECT_TRUE(testplat::Requesters().empty());
 }
@@ -289,17 +286,6 @@ TEST_F(ProgTest, UpdateVariableOnlyOnOldSystems)
     EXPECT_EQ(testplat::ReadFile(devices.envarc() + "AppPaths/Tavrin"), progdir);
     EXPECT_EQ(testplat::ReadFile(devices.ram() + "env/AppPaths/Tavrin"), progdir);
     EXPECT_NE(out.find("AmigaOS Version älter als 4.1 ! (52)\n"), std::string::npos);
-}
-
-TEST_F(ProgTest, EnglishUserWithADamagedCatalogGetsGermanTexts)
-{
-    std::filesystem::create_directories(devices.progdir() + "Catalogs/english");
-    testplat::WriteFile(devices.progdir() + "Catalogs/english/Tavrin.catalog", "FORM\0\0\0\4CTLG");
-    setenv("LANG", "en_US.UTF-8", 1);
-    gFailing.LoadAllPictures = LoadAllPicturesRec;
-    Start({});
-    ASSERT_EQ(testplat::Requesters().size(), 1u);
-    EXPECT_EQ(testplat::Requesters()[0].body, "Bilder können nicht geladen werden !");
 }
 
 } // namespace
