@@ -12,190 +12,82 @@ namespace {
 
 const char PortName[] = "Tavrin68k_port";
 
-sockaddr_un Address(const std::string &path)
-{
-    sockaddr_un addr {};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
-    return addr;
-}
-
-// A client connection; -1 when nobody listens.
-int Connect(const std::string &path)
-{
-    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr = Address(path);
-    if (connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-int Send(const std::string &path, const std::string &text, bool endInput)
-{
-    int fd = Connect(path);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(write(fd, text.data(), text.size()), ssize_t(text.size()));
-    if (endInput)
-        shutdown(fd, SHUT_WR);
-    return fd;
-}
-
-// True when the server has closed the connection.
-bool ClosedByServer(int fd)
-{
-    char c;
-    return read(fd, &c, 1) == 0;
-}
-
 class PublicPortTest : public testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { testplat::Reset(); }
+    void TearDown() override { exec::DeletePort(port); }
+
+    // A socket on the port's path; `op` is connect, or bind for a socket file of our own.
+    int Socket(int (*op)(int, const sockaddr *, socklen_t))
     {
-        testplat::Reset();
-        port = exec::CreatePort();
-        path = dev.ram() + PortName;
-    }
-    void TearDown() override
-    {
-        exec::DeletePort(port);
-        testplat::Reset();
+        int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr {AF_UNIX, {}};
+        std::strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+        EXPECT_EQ(op(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)), 0);
+        return fd;
     }
 
-    exec::Message *Receive()
+    // Sends `text` as a client, takes the one message it makes and replies; the server then closes.
+    std::string RoundTrip(const std::string &text, bool endInput)
     {
+        int fd = Socket(connect);
+        EXPECT_EQ(write(fd, text.data(), text.size()), ssize_t(text.size()));
+        if (endInput)
+            shutdown(fd, SHUT_WR);
         exec::Message *msg;
         while (!(msg = exec::GetMsg(port)))
             exec::Wait(exec::PortSigMask(port));
-        return msg;
+        std::string name = msg->mn_Node.ln_Name ? msg->mn_Node.ln_Name : "(unnamed)";
+        exec::ReplyMsg(msg);
+        char c;
+        EXPECT_EQ(read(fd, &c, 1), 0);
+        close(fd);
+        return name;
     }
 
     testplat::Devices dev;
-    exec::MsgPort *port = nullptr;
-    std::string path;
+    exec::MsgPort *port = exec::CreatePort();
+    std::string path = dev.ram() + PortName;
 };
 
-TEST_F(PublicPortTest, OneConnectionIsOneMessageUntilItIsReplied)
+TEST_F(PublicPortTest, OneConnectionIsOneMessageNamedByItsFirstLine)
 {
+    const struct {
+        std::string sent;
+        bool endInput;
+        std::string name;
+    } cases[] = {
+        {"wakeup\nquit\n", false, "wakeup"},
+        {"wakeup", false, "wakeup"}, // as `printf wakeup | nc -U` sends it: no newline, kept open
+        {"\n", true, "(unnamed)"},
+        {" wakeup\r\n", true, " wakeup\r"},
+        {std::string(300, 'x'), true, std::string(255, 'x')},
+    };
     ASSERT_TRUE(exec::AddPort(port, PortName));
-    int fd = Send(path, "wakeup\n", false);
-    exec::Message *msg = Receive();
-    ASSERT_NE(msg->mn_Node.ln_Name, nullptr);
-    EXPECT_STREQ(msg->mn_Node.ln_Name, "wakeup");
-    exec::ReplyMsg(msg);
-    EXPECT_TRUE(ClosedByServer(fd));
-    close(fd);
+    for (const auto &c : cases)
+        EXPECT_EQ(RoundTrip(c.sent, c.endInput), c.name);
     exec::RemPort(port);
     EXPECT_FALSE(testplat::FileExists(path));
 }
 
-TEST_F(PublicPortTest, MessageNames)
+// The socket of a crashed run is replaced; that of a running one, or any other file, is kept.
+TEST_F(PublicPortTest, WhatIsOnThePathAlready)
 {
-    const struct {
-        const char *label;
-        std::string sent;
-        bool endInput;
-        const char *name; // null: unnamed
-    } cases[] = {
-        {"line", "wakeup\n", false, "wakeup"},
-        {"rest of the data ignored", "wakeup\nquit\n", true, "wakeup"},
-        {"end of data", "wakeup", true, "wakeup"},
-        // As `printf wakeup | nc -U` sends it: no newline, connection kept open.
-        {"silence", "wakeup", false, "wakeup"},
-        {"nothing", "", true, nullptr},
-        {"empty line", "\n", true, nullptr},
-        {"blanks kept", " wakeup\r\n", true, " wakeup\r"},
-        {"long", std::string(300, 'x') + "\n", true, nullptr},
-    };
+    close(Socket(bind));
     ASSERT_TRUE(exec::AddPort(port, PortName));
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.label);
-        int fd = Send(path, c.sent, c.endInput);
-        exec::Message *msg = Receive();
-        if (std::string(c.label) == "long") {
-            ASSERT_NE(msg->mn_Node.ln_Name, nullptr);
-            EXPECT_EQ(std::string(msg->mn_Node.ln_Name), std::string(255, 'x'));
-        } else if (c.name) {
-            ASSERT_NE(msg->mn_Node.ln_Name, nullptr);
-            EXPECT_STREQ(msg->mn_Node.ln_Name, c.name);
-        } else {
-            EXPECT_EQ(msg->mn_Node.ln_Name, nullptr);
-        }
-        exec::ReplyMsg(msg);
-        EXPECT_TRUE(ClosedByServer(fd));
-        close(fd);
-    }
+    EXPECT_EQ(RoundTrip("wakeup\n", false), "wakeup");
     exec::RemPort(port);
-}
 
-TEST_F(PublicPortTest, ConnectionsAreServedOneAfterTheOther)
-{
-    ASSERT_TRUE(exec::AddPort(port, PortName));
-    int first = Send(path, "one\n", true);
-    exec::Message *msg = Receive();
-    int second = Send(path, "two\n", true);
-    EXPECT_STREQ(msg->mn_Node.ln_Name, "one");
-    EXPECT_EQ(exec::GetMsg(port), nullptr);
-    exec::ReplyMsg(msg);
-    msg = Receive();
-    EXPECT_STREQ(msg->mn_Node.ln_Name, "two");
-    exec::ReplyMsg(msg);
-    EXPECT_TRUE(ClosedByServer(first));
-    EXPECT_TRUE(ClosedByServer(second));
-    close(first);
-    close(second);
-    exec::RemPort(port);
-}
-
-// Removing the port lets a client go whose message the program never took.
-TEST_F(PublicPortTest, RemPortRepliesWhatIsQueued)
-{
-    ASSERT_TRUE(exec::AddPort(port, PortName));
-    int fd = Send(path, "wakeup\n", true);
-    exec::Wait(exec::PortSigMask(port));
-    exec::RemPort(port);
-    EXPECT_TRUE(ClosedByServer(fd));
-    close(fd);
-    EXPECT_EQ(exec::GetMsg(port), nullptr);
-}
-
-TEST_F(PublicPortTest, StaleSocketOfACrashedRunIsReplaced)
-{
-    int dead = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr = Address(path);
-    ASSERT_EQ(bind(dead, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)), 0);
-    close(dead);
-    ASSERT_TRUE(testplat::FileExists(path));
-
-    ASSERT_TRUE(exec::AddPort(port, PortName));
-    int fd = Send(path, "wakeup\n", true);
-    exec::ReplyMsg(Receive());
-    close(fd);
-    exec::RemPort(port);
-}
-
-TEST_F(PublicPortTest, LiveSocketOfARunningInstanceIsKept)
-{
-    int live = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr = Address(path);
-    ASSERT_EQ(bind(live, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)), 0);
+    int live = Socket(bind);
     ASSERT_EQ(listen(live, 4), 0);
-
     EXPECT_FALSE(exec::AddPort(port, PortName));
-    EXPECT_TRUE(testplat::FileExists(path));
-    int probe = Connect(path);
-    EXPECT_GE(probe, 0);
-    close(probe);
+    close(Socket(connect));
     close(live);
-}
 
-TEST_F(PublicPortTest, OtherFilesAreNeverTouched)
-{
+    unlink(path.c_str());
     testplat::WriteFile(path, "user data");
     EXPECT_FALSE(exec::AddPort(port, PortName));
     EXPECT_EQ(testplat::ReadFile(path), "user data");
-    EXPECT_FALSE(exec::AddPort(port, "sub/dir"));
 }
 
 } // namespace
