@@ -7,45 +7,34 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <vector>
 
 class LoopbackServer {
 public:
-    enum class Mode {
-        Answer, // reads the request, sends the answer, closes
-        CloseAtOnce, // closes its side right after accepting, before the request arrives
-        Silent, // reads the request, sends the answer, then stays silent until the server is stopped
-        Backlogged, // never accepts, and its queue is full: a connect to it hangs
-        Refusing, // holds the port without listening: a connect to it is refused
-    };
+    // Answer: reads the request, sends the answer, closes.
+    // CloseAtOnce: closes its side right after accepting, before the request arrives.
+    // Silent: like Answer, then stays silent until the server is stopped.
+    // Backlogged: never accepts, and its queue is full: a connect to it hangs.
+    // Refusing: holds the port without listening: a connect to it is refused.
+    enum class Mode { Answer, CloseAtOnce, Silent, Backlogged, Refusing };
 
-    // Port 0 picks a free port; a busy fixed port leaves the server not ok().
-    explicit LoopbackServer(Mode mode, std::string answer = {}, uint16_t port = 0);
+    explicit LoopbackServer(Mode mode, std::string answer = {});
     ~LoopbackServer();
-    LoopbackServer(const LoopbackServer &) = delete;
-    LoopbackServer &operator=(const LoopbackServer &) = delete;
 
-    bool ok() const { return listenFd_ >= 0; }
-    uint16_t port() const { return port_; }
-    // "127.1:<port>", the form of the NEWSADR tool type.
-    std::string address() const;
+    // "127.1:<port>": with a five-digit port 127.0.0.1 no longer fits NEWSADR's 14 characters.
+    std::string address() const { return "127.1:" + std::to_string(port_); }
     // Stops the server and returns the bytes the client sent.
     std::string request();
 
 private:
-    void serve();
+    void serve(Mode mode, const std::string &answer);
     void readRequest(int fd);
-    void sendAnswer(int fd);
-    void waitForStop() const;
     void fillQueue();
-    void stop();
 
-    Mode mode_;
-    std::string answer_;
-    std::string request_;
-    int listenFd_ = -1;
+    int listenFd_;
     uint16_t port_ = 0;
+    std::string request_;
     std::atomic<bool> stopping_ {false};
     std::thread thread_;
-    int fillers_[8];
-    int fillerCount_ = 0;
+    std::vector<int> fillers_;
 };
