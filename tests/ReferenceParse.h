@@ -4,118 +4,70 @@
 // faster ones against: every search is a strstr from the scan position, every page character is
 // looked at on its own. Entries are built with CreateEntry as the parser does.
 
-#include <cctype>
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <strings.h>
 
 #include "TavrinPipeline.h"
 #include "platform/dos.h"
 
-inline bool ReferenceEntityAt(const char *p, const char *entity)
+// The page of PrepareDescription for the `len` characters at `text`.
+inline std::string ReferencePage(const char *text, ULONG len, const std::string &title)
 {
-    for (; *entity; p++, entity++) {
-        if (!*p || tolower(UBYTE(*p)) != *entity)
-            return false;
-    }
-    return true;
-}
-
-// The page of PrepareDescription, in a buffer of MELDUNG_SIZE bytes.
-inline void ReferencePage(char *page, const char *buffer, ULONG buflen, const char *title)
-{
-    static const struct {
-        const char *text;
-        char decoded;
-    } entities[] = {{"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}};
-    static const char pageEnd[] = "</body>\n</html>\n";
-    if (buflen > 5950)
-        buflen = 5950;
-    size_t o = 0;
-    for (const char *part : {"<html>\n<body>\n", "<h3>", title, "</h3>\n"}) {
-        while (o < 99 && *part)
-            page[o++] = *part++;
-    }
-    for (size_t i = 0; i < buflen && o < MELDUNG_SIZE - sizeof(pageEnd);) {
-        const char *p = buffer + i;
+    static const char *const entities[] = {"&lt;", "&gt;", "&amp;", "&quot;"};
+    const std::string end = "</body>\n</html>\n";
+    std::string page = ("<html>\n<body>\n<h3>" + title + "</h3>\n").substr(0, 99);
+    for (ULONG i = 0; i < std::min<ULONG>(len, 5950) && page.size() < MELDUNG_SIZE - 1 - end.size(); i++) {
         int e = 0;
-        while (*p == '&' && e < 4 && !ReferenceEntityAt(p, entities[e].text))
+        while (text[i] == '&' && e < 4 && strncasecmp(text + i, entities[e], strlen(entities[e])) != 0)
             e++;
-        if (*p != '&') {
-            page[o++] = *p;
-            i++;
+        if (text[i] != '&') {
+            page += text[i];
         } else if (e < 4) {
-            page[o++] = entities[e].decoded;
-            i += strlen(entities[e].text);
+            page += "<>&\""[e];
+            i += ULONG(strlen(entities[e])) - 1;
         } else {
-            dos::Printf("Nicht unterstütztes Sonderzeichen: %.6s\n", p);
-            page[o++] = '&';
-            i++;
+            dos::Printf("Nicht unterstütztes Sonderzeichen: %.6s\n", text + i);
+            page += '&';
         }
     }
-    memcpy(page + o, pageEnd, sizeof(pageEnd));
+    return page + end;
 }
 
-inline char *ReferenceCut(char *&pos, const char *open, const char *close)
+// Cuts the field behind `open` up to `close` in place and moves `pos` behind the field. `skip`
+// characters behind `open` are passed over (the text may end among them), `trim` characters in front
+// of `close` are dropped. A missing `open` ends the scan (`pos` null).
+inline char *ReferenceCut(char *&pos, const char *open, const char *close, size_t skip = 0, size_t trim = 0)
 {
-    if (!pos)
-        return nullptr;
-    char *start = strstr(pos, open);
-    if (!start) {
-        pos = nullptr;
-        return nullptr;
-    }
-    pos = start + strlen(open);
-    char *end = strstr(pos, close);
+    char *start = pos ? strstr(pos, open) : nullptr;
+    if (!start)
+        return pos = nullptr;
+    start += strlen(open);
+    pos = start + strnlen(start, skip);
+    char *end = pos == start + skip ? strstr(pos, close) : nullptr;
     if (!end)
         return nullptr;
-    *end = '\0';
-    char *field = pos;
+    *(size_t(end - pos) > trim ? end - trim : pos) = '\0';
+    start = pos;
     pos = end + 1;
-    return field;
-}
-
-inline char *ReferenceDate(char *&pos)
-{
-    if (!pos)
-        return nullptr;
-    char *tag = strstr(pos, "<pubDate>");
-    if (!tag) {
-        pos = nullptr;
-        return nullptr;
-    }
-    size_t weekday = strnlen(tag + 9, 5);
-    pos = tag + 9 + weekday;
-    if (weekday < 5)
-        return nullptr;
-    char *close = strstr(pos, "</pubDate>");
-    if (!close)
-        return nullptr;
-    char *end = close - pos >= 6 ? close - 6 : pos;
-    *end = '\0';
-    char *date = pos;
-    pos = close + 1;
-    return date;
+    return start;
 }
 
 inline void ReferenceParse(exec::List *list, char *buffer, LONG side)
 {
     static char noDate[] = "";
-    static char page[MELDUNG_SIZE];
     char *pos = buffer;
-    bool first = true;
-    for (;;) {
+    for (bool first = true;; first = false) {
         char *title = ReferenceCut(pos, "<title>", "</title>");
-        page[0] = '\0';
-        if (pos && title) {
-            char *open = strstr(pos, "<description>");
-            char *close = strstr(pos, "</description>");
-            if (open && close && close > open + 13 + 3)
-                ReferencePage(page, open + 13, ULONG(close - 3 - (open + 13)), title);
-        }
+        char *open = pos && title ? strstr(pos, "<description>") : nullptr;
+        char *close = open ? strstr(pos, "</description>") : nullptr;
+        // The description's last three characters are dropped.
+        std::string page = close && close > open + 16 ? ReferencePage(open + 13, ULONG(close - open - 16), title) : "";
         char *link = ReferenceCut(pos, "<link>", "</link>");
-        char *date = first || side == VEdod_german ? noDate : ReferenceDate(pos);
+        char *date = first || side == VEdod_german ? noDate : ReferenceCut(pos, "<pubDate>", "</pubDate>", 5, 6);
         if (!title || !link || !date)
             return;
-        CreateEntry(list, title, link, page, date, side);
-        first = false;
+        CreateEntry(list, title, link, page.c_str(), date, side);
     }
 }

@@ -1,7 +1,6 @@
 #include "FakeListNode.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -10,14 +9,12 @@ namespace {
 
 constexpr uint32_t LIVE = 0x4c424e31; // "LBN1"
 
-// The host's own node type: the program sees only the gui:: node at its start.
-struct FakeNode {
-    gui::ListBrowserNode node;
+// The host's own node type: the program sees only the gui:: node it derives from.
+struct FakeNode : gui::ListBrowserNode {
     uint32_t magic;
 };
 
-bool failNext = false;
-bool failAll = false;
+bool failNext = false, failAll = false;
 size_t live = 0;
 
 } // namespace
@@ -39,46 +36,27 @@ size_t LiveListNodes()
     return live;
 }
 
-bool IsLiveListNode(const gui::ListBrowserNode *node)
-{
-    return node && reinterpret_cast<const FakeNode *>(node)->magic == LIVE;
-}
-
 } // namespace fake
 
 namespace gui {
 
 ListBrowserNode *AllocListBrowserNode(const char *col0, const char *col1, bool bold, void *userData)
 {
-    if (failNext || failAll) {
-        failNext = false;
-        return nullptr;
-    }
-    auto *fake = new (std::nothrow) FakeNode {};
-    if (!fake)
-        return nullptr;
-    fake->node.column[0] = col0;
-    fake->node.column[1] = col1;
-    fake->node.bold = bold;
-    fake->node.userData = userData;
-    fake->magic = LIVE;
-    live++;
-    return &fake->node;
+    auto *fake = failNext || failAll ? nullptr : new (std::nothrow) FakeNode {{{}, {col0, col1}, bold, userData}, LIVE};
+    failNext = false;
+    live += fake != nullptr;
+    return fake;
 }
 
 void FreeListBrowserNode(ListBrowserNode *node)
 {
-    if (!node)
-        return;
-    auto *fake = reinterpret_cast<FakeNode *>(node);
-    if (fake->magic != LIVE) {
-        fprintf(stderr, "FreeListBrowserNode: %p is not a live node of this host\n", static_cast<void *>(node));
+    auto *fake = static_cast<FakeNode *>(node);
+    // A node this host did not make, or one freed before, stops the test where it happens.
+    if (!fake || fake->magic != LIVE)
         abort();
-    }
     // The column texts belong to the node's record: reading them here makes the sanitizer report a
     // record that was freed before its node.
-    volatile size_t touched = strlen(node->column[0]) + strlen(node->column[1]);
-    (void)touched;
+    [[maybe_unused]] volatile size_t touched = strlen(node->column[0]) + strlen(node->column[1]);
     fake->magic = 0;
     live--;
     delete fake;

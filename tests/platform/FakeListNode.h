@@ -14,7 +14,5 @@ void FailNextListNodeAlloc(bool fail = true);
 void FailListNodeAllocs(bool fail);
 // Nodes made and not yet freed.
 size_t LiveListNodes();
-// True for a node of this host that has not been freed.
-bool IsLiveListNode(const gui::ListBrowserNode *node);
 
 } // namespace fake
