@@ -63,6 +63,16 @@ enum dockystate : LONG {
     State_nonet = 5,
 };
 
+// Gadget IDs of the main window; the event loop acts on them.
+enum GadgetIDs : ULONG {
+    GID_Deutsch = 1,
+    GID_English = 2,
+    GID_Prefs = 3,
+    GID_Newslist = 4,
+    GID_Show = 5,
+    GID_Report = 6,
+};
+
 // One news entry. The node's column texts point into `date` and `title`, so the record
 // and its node live and die together.
 struct TavrinData {

@@ -20,16 +20,6 @@ exec::MsgPort *gb_AppPort;
 exec::List gb_List[Arsschanel_max];
 char *gb_Buffer[Arsschanel_max];
 
-// Gadget IDs; the event loop acts on them.
-enum GadgetIDs : ULONG {
-    GID_Deutsch = 1,
-    GID_English = 2,
-    GID_Prefs = 3,
-    GID_Newslist = 4,
-    GID_Show = 5,
-    GID_Report = 6,
-};
-
 // Labels and keys are filled in from the catalog when the window is built.
 gui::NewMenu gb_MenuDescribe[] = {
     {gui::NM_TITLE, nullptr, nullptr, 0, 0, nullptr},

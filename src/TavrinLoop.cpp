@@ -8,15 +8,6 @@
 // The program's single event loop. Everything outside reaches it through break signals, the public
 // port and the application port; the window's input is drained first in every pass.
 
-enum MainGadgetID : ULONG {
-    GID_Deutsch = 1,
-    GID_English = 2,
-    GID_Prefs = 3,
-    GID_Newslist = 4,
-    GID_Show = 5,
-    GID_Report = 6,
-};
-
 constexpr ULONG MENU_About = gui::FULLMENUNUM(0, 0, 31);
 constexpr ULONG MENU_Quit = gui::FULLMENUNUM(0, 1, 31);
 static_assert(MENU_About == 0xF800 && MENU_Quit == 0xF820);
