@@ -26,14 +26,14 @@ TEST(Paths, DevicesAreCaseInsensitiveAndRedirectable)
         const char *path;
         std::string host;
     } kCases[] = {
-        { "ENVARC:Tavrin.conf", devices.envarc() + "Tavrin.conf" },
-        { "envarc:Tavrin.conf", devices.envarc() + "Tavrin.conf" },
-        { "T:tr.out", devices.ram() + "t/tr.out" },
-        { "ENV:AppPaths/Tavrin", devices.ram() + "env/AppPaths/Tavrin" },
-        { "NIL:", "/dev/null" },
-        { "standard/TR0.png", "standard/TR0.png" },
-        { "Tavrin:", "<none>" }, // not installed: unassigned
-        { "NOSUCHDEVICE:x", "<none>" },
+        {"ENVARC:Tavrin.conf", devices.envarc() + "Tavrin.conf"},
+        {"envarc:Tavrin.conf", devices.envarc() + "Tavrin.conf"},
+        {"T:tr.out", devices.ram() + "t/tr.out"},
+        {"ENV:AppPaths/Tavrin", devices.ram() + "env/AppPaths/Tavrin"},
+        {"NIL:", "/dev/null"},
+        {"standard/TR0.png", "standard/TR0.png"},
+        {"Tavrin:", "<none>"}, // not installed: unassigned
+        {"NOSUCHDEVICE:x", "<none>"},
     };
     for (const auto &c : kCases)
         EXPECT_EQ(Resolve(c.path), c.host) << c.path;
@@ -89,13 +89,13 @@ TEST(Paths, AddPartJoinsOnceAndRefusesWhatDoesNotFit)
 TEST(ToolTypes, StartLineFirstThenTheIconFileByWorkbenchRules)
 {
     testplat::Devices devices;
-    icon::WBStartup none { "Tavrin", nullptr };
+    icon::WBStartup none {"Tavrin", nullptr};
     EXPECT_EQ(icon::GetDiskObject(&none), nullptr);
 
     testplat::WriteFile(devices.envarc() + "Tavrin.info", "NEWSURL=file.example\r\n(OPENGUI)\nopengui2\nDEBUG=GUI\n");
     char line[] = "newsurl=line.example";
-    char *args[] = { line, nullptr };
-    icon::WBStartup wbs { "Tavrin", args };
+    char *args[] = {line, nullptr};
+    icon::WBStartup wbs {"Tavrin", args};
     icon::DiskObject *dobj = icon::GetDiskObject(&wbs);
     ASSERT_NE(dobj, nullptr);
     EXPECT_STREQ(icon::FindToolType(dobj->do_ToolTypes, "NEWSURL"), "line.example");
