@@ -73,19 +73,6 @@ TEST(Files, AFailedSaveLeavesTheOldFileAndNoTemporary)
     EXPECT_STREQ(buf, "Fehler: No such file or directory");
 }
 
-TEST(Paths, AddPartJoinsOnceAndRefusesWhatDoesNotFit)
-{
-    char buf[16] = "AppPaths";
-    EXPECT_TRUE(dos::AddPart(buf, "Tavrin", sizeof(buf)));
-    EXPECT_STREQ(buf, "AppPaths/Tavrin");
-    char dev[16] = "RAM:";
-    EXPECT_TRUE(dos::AddPart(dev, "x", sizeof(dev)));
-    EXPECT_STREQ(dev, "RAM:x");
-    char small[10] = "AppPaths";
-    EXPECT_FALSE(dos::AddPart(small, "Tavrin", sizeof(small)));
-    EXPECT_STREQ(small, "AppPaths");
-}
-
 TEST(ToolTypes, StartLineFirstThenTheIconFileByWorkbenchRules)
 {
     testplat::Devices devices;
@@ -127,21 +114,6 @@ TEST(Exec, SignalsAndMessagesFromOtherThreads)
         int32_t bit = exec::AllocSignal();
         EXPECT_TRUE(bit >= 0 && (bit < 12 || bit > 15)) << bit; // never a break bit
     }
-}
-
-TEST(Exec, Lists)
-{
-    exec::List list;
-    exec::NewList(&list);
-    exec::Node n[3];
-    for (auto &node : n)
-        exec::AddTail(&list, &node);
-    exec::Remove(&n[1]);
-    EXPECT_EQ(exec::RemHead(&list), &n[0]);
-    EXPECT_EQ(exec::GetHead(&list), &n[2]);
-    EXPECT_EQ(exec::GetSucc(&n[2]), nullptr);
-    EXPECT_EQ(exec::RemHead(&list), &n[2]);
-    EXPECT_TRUE(exec::IsListEmpty(&list));
 }
 
 } // namespace
