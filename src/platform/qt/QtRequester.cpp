@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "platform/qt/QtText.h"
+#include "platform/qt/QtWindowText.h"
 #include "platform/requester.h"
 
 struct requester::Object {
@@ -20,11 +20,11 @@ Object *NewRequester(const char *title, const char *body, const char *button)
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return nullptr;
     auto *box = new QMessageBox;
-    box->setWindowTitle(QString::fromUtf8(title));
+    box->setWindowTitle(tavrin::qt::ProgramText(title));
     box->setTextFormat(Qt::PlainText);
-    box->setText(QString::fromUtf8(body));
+    box->setText(tavrin::qt::ProgramText(body));
     box->setIcon(QMessageBox::NoIcon);
-    QPushButton *b = box->addButton(qt_text::Mnemonic(button), QMessageBox::AcceptRole);
+    QPushButton *b = box->addButton(tavrin::qt::MnemonicLabel(button), QMessageBox::AcceptRole);
     box->setDefaultButton(b);
     box->setEscapeButton(b);
     return new Object {box};
