@@ -29,7 +29,8 @@ run: build
 bench: build
 	@$(BUILD)/bench/tavrin_bench --benchmark_min_time=0.2
 
-# Fuzzes the feed parser for SECONDS seconds (clang, libFuzzer).
+# Fuzzes the feed parser, the settings loaders and the catalog reader for SECONDS seconds each
+# (clang, libFuzzer).
 SECONDS ?= 60
 fuzz: deps
 	@./fuzz/run-fuzz.sh $(SECONDS)
