@@ -35,6 +35,16 @@ SECONDS ?= 60
 fuzz: deps
 	@./fuzz/run-fuzz.sh $(SECONDS)
 
+# Installs into PREFIX (below DESTDIR for packagers); uninstall takes the same DESTDIR and removes
+# what the last install recorded in $(BUILD)/install_manifest.txt.
+PREFIX ?= /usr/local
+.PHONY: install uninstall
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall:
+	@DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(BUILD)/install_manifest.txt -P cmake/Uninstall.cmake
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
