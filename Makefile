@@ -29,10 +29,21 @@ run: build
 bench: build
 	@$(BUILD)/bench/tavrin_bench --benchmark_min_time=0.2
 
-# Fuzzes the feed parser for SECONDS seconds (clang, libFuzzer).
+# Fuzzes the feed parser, the settings loaders and the catalog reader for SECONDS seconds each
+# (clang, libFuzzer).
 SECONDS ?= 60
 fuzz: deps
 	@./fuzz/run-fuzz.sh $(SECONDS)
+
+# Installs into PREFIX (below DESTDIR for packagers); uninstall takes the same DESTDIR and removes
+# what the last install recorded in $(BUILD)/install_manifest.txt.
+PREFIX ?= /usr/local
+.PHONY: install uninstall
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall:
+	@DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(BUILD)/install_manifest.txt -P cmake/Uninstall.cmake
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

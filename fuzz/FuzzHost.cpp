@@ -1,5 +1,6 @@
-// The few program-wide pieces the pipeline uses, for the standalone libFuzzer build of run-fuzz.sh:
-// requesters and console lines are formatted (so their arguments are checked) and dropped.
+// The few program-wide pieces the fuzz targets use, for the standalone libFuzzer builds of
+// run-fuzz.sh: requesters and console lines are formatted (so their arguments are checked) and
+// dropped. Each is weak, so that a target which links the program's own file for one gets that one.
 
 #include <cstdarg>
 #include <cstdio>
@@ -8,19 +9,22 @@
 #include "TavrinLocale.h"
 #include "platform/dos.h"
 
-WORD gb_Debug;
-ULONG gb_TS[Arsschanel_max];
+#define FUZZ_WEAK __attribute__((weak))
+
+FUZZ_WEAK WORD gb_Debug;
+FUZZ_WEAK ULONG gb_TS[Arsschanel_max];
+FUZZ_WEAK locale::Catalog *gb_Catalog;
 
 namespace {
 char sink[2048];
 }
 
-CONST_STRPTR GetString(LONG)
+FUZZ_WEAK CONST_STRPTR GetString(LONG)
 {
     return "Kein Speicher";
 }
 
-LONG DisplayRequester(ULONG, CONST_STRPTR text, CONST_STRPTR button, ...)
+FUZZ_WEAK LONG DisplayRequester(ULONG, CONST_STRPTR text, CONST_STRPTR button, ...)
 {
     va_list ap;
     va_start(ap, button);
@@ -34,7 +38,7 @@ LONG DisplayRequester(ULONG, CONST_STRPTR text, CONST_STRPTR button, ...)
 
 namespace dos {
 
-int32_t Printf(const char *fmt, ...)
+FUZZ_WEAK int32_t Printf(const char *fmt, ...)
 {
     va_list ap;
     va_start(ap, fmt);

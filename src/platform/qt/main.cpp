@@ -8,6 +8,7 @@
 #include "platform/host.h"
 #include "platform/icon.h"
 #include "platform/posix/Signals.h"
+#include "platform/qt/QtAppIcon.h"
 #include "platform/qt/QtPump.h"
 
 static bool HaveDisplay()
@@ -29,6 +30,7 @@ int main(int argc, char **argv)
         QApplication::setQuitOnLastWindowClosed(false);
         QApplication::setApplicationName("Tavrin");
         qt_pump::Install();
+        qt_icon::Install();
         net_host::SetIdleHook(gui::KeepAlive);
     }
     posix_signals::Install(exec::FindTask(nullptr));
