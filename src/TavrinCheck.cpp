@@ -138,7 +138,6 @@ void CheckToAllNews()
         return;
     }
 
-    SetDockState(oldstate);
     CheckDebug("\noldstate = %d\n", static_cast<int>(oldstate));
     BOOL newGerman = german == 1 && !(oldstate & State_german);
     BOOL newEnglish = english == 1 && !(oldstate & State_english);
