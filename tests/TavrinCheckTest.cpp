@@ -151,13 +151,15 @@ struct CheckTest : RenewListTest {
     void TearDown() override
     {
         gScripted = false;
+        fakeannounce::Reset();
         RenewListTest::TearDown();
     }
     // A check from `state` in which the channels give `german` and `english`; what it announced.
     Log Check(LONG state, Got german, Got english)
     {
         dock.state = state;
-        gFails[0] = german == Fail, gFails[1] = english == Fail;
+        gFails[0] = german == Fail;
+        gFails[1] = english == Fail;
         gb_TS[0] = german == Fresh ? kNewest - 1 : kNewest;
         gb_TS[1] = english == Fresh ? kNewest - 1 : kNewest;
         fakeannounce::Reset();
