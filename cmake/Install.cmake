@@ -17,4 +17,4 @@ install(DIRECTORY skins/ DESTINATION ${TAVRIN_DATA}/skins FILES_MATCHING PATTERN
 install(DIRECTORY ${CMAKE_BINARY_DIR}/Catalogs/ DESTINATION ${TAVRIN_DATA}/locale/Catalogs
   FILES_MATCHING PATTERN "*.catalog")
 # The default sound of the settings, found through the working directory Tavrin: at start.
-install(FILES data/TR_special.8svx DESTINATION ${TAVRIN_DATA} OPTIONAL)
+install(FILES data/TR_special.8svx DESTINATION ${TAVRIN_DATA})

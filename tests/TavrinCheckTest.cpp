@@ -1,11 +1,19 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 #include "Tavrin.h"
+#include "platform/FakeAnnounce.h"
 #include "platform/FakeGui.h"
 #include "platform/LoopbackServer.h"
 #include "platform/TestPlatform.h"
+
+// While a check test scripts the downloads (see tests/CMakeLists.txt and the end of this file), a
+// channel answers with the feed below or fails, and each download notes its channel and the dock
+// state it ran in; otherwise the real download runs.
+static bool gScripted, gFails[2];
+static std::string gDownloads;
 
 namespace {
 
@@ -76,6 +84,8 @@ TEST_F(RenewListTest, ReloadMarksTheChannelSeenAndShowsItUnselected)
         {Kestrel_german, State_german, State_none},
         {Kestrel_english, State_ge, State_german},
         {Kestrel_english, State_german, State_german},
+        // The no-network state has no German flag to clear, though its value has the bit.
+        {Kestrel_german, State_nonet, State_nonet},
     };
     for (const auto &c : kCases) {
         gb_TS[0] = gb_TS[1] = 7;
@@ -124,4 +134,141 @@ TEST_F(RenewListTest, FailedDownloadLeavesTimestampsStateAndFileAlone)
     EXPECT_EQ(testplat::Requesters()[0].body, "Couldnt connect to server");
 }
 
+// Seen: the channel's newest item has exactly the channel's timestamp, which is no news.
+enum Got { Fail = -1, Seen = 0, Fresh = 1 };
+using Log = std::vector<std::string>;
+const std::string kDe = "Neue deutsche News liegen vor !", kEn = "Neue englische News liegen vor !";
+const std::string kBoth = "Neue deutsche und englische News liegen vor !", kTitle = "Kestrel Review News Ticker";
+
+struct CheckTest : RenewListTest {
+    void SetUp() override
+    {
+        RenewListTest::SetUp();
+        gScripted = true;
+        gb_PrefsData = {.Checklang = 2, .Request = 2, .Ringhio = TRUE};
+        gb_Win = nullptr;
+    }
+    void TearDown() override
+    {
+        gScripted = false;
+        fakeannounce::Reset();
+        RenewListTest::TearDown();
+    }
+    // A check from `state` in which the channels give `german` and `english`; what it announced.
+    Log Check(LONG state, Got german, Got english)
+    {
+        dock.state = state;
+        gFails[0] = german == Fail;
+        gFails[1] = english == Fail;
+        gb_TS[0] = german == Fresh ? kNewest - 1 : kNewest;
+        gb_TS[1] = english == Fresh ? kNewest - 1 : kNewest;
+        fakeannounce::Reset();
+        gDownloads.clear();
+        CheckToAllNews();
+        return fakeannounce::Log();
+    }
+};
+
+TEST_F(CheckTest, DecisionTable)
+{
+    const LONG kKept = 9; // the message code that a failed check leaves alone
+    const char *const kDownloads[] = {"0@4 ", "1@4 ", "0@4 1@4 "}; // by Checklang: German first, in the check state
+    const struct {
+        UBYTE lang;
+        LONG oldstate;
+        Got german, english;
+        LONG newstate, doMessage;
+        std::string text;
+    } kCases[] = {
+        {2, State_none, Fresh, Seen, State_german, 1, kDe},
+        {2, State_none, Seen, Fresh, State_english, 2, kEn},
+        {2, State_none, Fresh, Fresh, State_ge, 3, kBoth},
+        {2, State_none, Seen, Seen, State_none, 0, ""},
+        {2, State_german, Fresh, Seen, State_german, 0, ""},
+        {2, State_german, Seen, Fresh, State_ge, 2, kEn},
+        {2, State_german, Fresh, Fresh, State_ge, 2, kEn},
+        {2, State_german, Seen, Seen, State_german, 0, ""}, // a result of 0 never clears a flag
+        {2, State_english, Fresh, Seen, State_ge, 1, kDe},
+        {2, State_english, Fresh, Fresh, State_ge, 1, kDe},
+        {2, State_ge, Fresh, Fresh, State_ge, 0, ""},
+        {2, State_check, Fresh, Fresh, State_ge, 3, kBoth}, // check and no-network carry no flags
+        {2, State_nonet, Seen, Fresh, State_english, 2, kEn},
+        {2, State_nonet, Seen, Seen, State_none, 0, ""},
+        {2, State_none, Fail, Fresh, State_nonet, kKept, ""},
+        {2, State_german, Fresh, Fail, State_nonet, kKept, ""},
+        // A channel that is not watched is not downloaded (here it would fail) and keeps its flag.
+        {0, State_english, Fresh, Fail, State_ge, 1, kDe},
+        {1, State_german, Fail, Seen, State_german, 0, ""},
+    };
+    for (const auto &c : kCases) {
+        gb_PrefsData.Checklang = c.lang;
+        gb_DoMessage = kKept;
+        const Log announced
+            = c.text.empty() ? Log {} : Log {"notify " + kTitle + " | " + c.text, "requester " + c.text};
+        EXPECT_EQ(Check(c.oldstate, c.german, c.english), announced) << &c - kCases;
+        EXPECT_EQ(dock.state.load(), c.newstate) << &c - kCases;
+        EXPECT_EQ(gb_DoMessage, c.doMessage) << &c - kCases;
+        EXPECT_EQ(gDownloads, kDownloads[c.lang]) << &c - kCases;
+    }
+}
+
+// One check after another, each announcing what was not yet announced, as the settings of its step ask.
+TEST_F(CheckTest, AnnouncementsInOrderAsTheSettingsAsk)
+{
+    const std::string chime = devices.progdir() + "chime.8svx", missing = devices.progdir() + "%n%s.8svx";
+    testplat::WriteFile(chime, "FORM");
+    const std::string play = "play " + chime, end = "end " + chime, dispose = "dispose " + chime;
+    const std::string notice = "notify " + kTitle + " | " + kDe, requester = "requester " + kDe;
+    const std::string noLoad = "requester Fehler bei Sample laden:\n" + missing + ": No such file or directory";
+    const struct {
+        UBYTE request;
+        bool open;
+        BOOL ringhio;
+        std::string sample;
+        Got german;
+        Log log;
+    } kSteps[] = {
+        {2, false, TRUE, chime, Fresh, {play, end, dispose, notice, requester}},
+        {2, false, TRUE, chime, Fresh, {}}, // the same news again
+        {2, false, TRUE, chime, Fail, {}},
+        {1, false, TRUE, chime, Fresh, {play, end, dispose, notice}}, // again after the failure
+        {1, true, TRUE, missing, Fail, {}},
+        {1, true, TRUE, missing, Fresh, {noLoad, notice, requester}},
+        {0, true, FALSE, missing, Fail, {}},
+        {0, true, FALSE, missing, Fresh, {noLoad}},
+    };
+    for (const auto &step : kSteps) {
+        gb_PrefsData.Request = step.request;
+        gb_PrefsData.Ringhio = step.ringhio;
+        Strlcpy(gb_PrefsData.Sample, step.sample.c_str(), sizeof gb_PrefsData.Sample);
+        gb_Win = step.open ? gui::WM_OPEN(gb_WindowObj) : nullptr;
+        EXPECT_EQ(Check(&step == kSteps ? State_none : dock.state.load(), step.german, Seen), step.log)
+            << &step - kSteps;
+    }
+}
+
+// The list browser must never show records being freed; an open window is busy meanwhile.
+TEST_F(CheckTest, ShownListIsDetachedWhileRebuiltAndShownAgainUnselected)
+{
+    for (bool open : {false, true}) {
+        gb_Win = open ? gui::WM_OPEN(gb_WindowObj) : nullptr;
+        gui::SetListBrowserLabels(gb_NewslistGad, &gb_List[open], 1);
+        fakegui::ClearCalls();
+        Check(State_ge, Fresh, Seen);
+        const Log calls = open ? Log {"busy on", "labels", "labels", "busy off"} : Log {"labels", "labels"};
+        EXPECT_EQ(fakegui::Calls(), calls);
+        EXPECT_EQ(fakegui::Selected(gb_NewslistGad), -1);
+    }
+}
+
 } // namespace
+
+extern "C" BOOL __real__Z15getNewsInternalPci(char *buffer, LONG side);
+extern "C" BOOL __wrap__Z15getNewsInternalPci(char *buffer, LONG side)
+{
+    if (!gScripted)
+        return __real__Z15getNewsInternalPci(buffer, side);
+    gDownloads += std::to_string(side) + "@" + std::to_string(gb_DockyData.load()->state.load()) + " ";
+    Strlcpy(buffer, gFails[side] ? "" : kFeed.c_str(), gb_RSSBufSize + 1);
+    return !gFails[side];
+}

@@ -43,7 +43,9 @@ bool Close(File *file);
 // Sets an environment variable; GVF_SAVE_VAR also keeps it in ENVARC:.
 bool SetVar(const char *name, const char *value, int32_t size, uint32_t flags);
 
-// Error code of the last failed dos call on this thread, and its description.
+// Error code of the last failed dos call on this thread, and its description. Codes are errno
+// values, or one of these beyond them.
+constexpr int32_t DTERROR_UNKNOWN_DATATYPE = 2000; // a file whose format cannot be read
 int32_t IoErr();
 void SetIoErr(int32_t code);
 // Writes "<header>: <description>" into buf, cut to `length` bytes with its NUL; returns its length.

@@ -183,5 +183,7 @@ uint32_t ListBrowserRelEvent(Object *lb);
 void SetListBrowserLabels(Object *lb, exec::List *labels, int32_t selected);
 // LISTBROWSER_SelectedNode, or null.
 ListBrowserNode *ListBrowserSelectedNode(Object *lb);
+// LISTBROWSER_Labels as last attached, or null.
+exec::List *ListBrowserLabels(Object *lb);
 
 } // namespace gui

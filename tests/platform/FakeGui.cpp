@@ -149,6 +149,11 @@ ListBrowserNode *ListBrowserSelectedNode(Object *)
     return nullptr;
 }
 
+exec::List *ListBrowserLabels(Object *lb)
+{
+    return lb->labels;
+}
+
 } // namespace gui
 
 namespace fakegui {

@@ -1,9 +1,5 @@
 #include "TestPlatform.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 #include "platform/dos.h"
@@ -94,60 +90,6 @@ void Reset()
     exec_host::SetVersion(54, 16);
     application_host::SetLibraryVersion(53);
     dos_host::FailWritesAfter(-1);
-}
-
-TempDir::TempDir()
-{
-    char tmpl[] = "/tmp/tavrin-test-XXXXXX";
-    m_path = mkdtemp(tmpl) ? tmpl : "/tmp";
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ec;
-    if (m_path != "/tmp")
-        std::filesystem::remove_all(m_path, ec);
-}
-
-static const char *const kDeviceVars[] = {"TAVRIN_ASSIGN_ENVARC", "TAVRIN_ASSIGN_RAM", "TAVRIN_ASSIGN_PROGDIR",
-    "TAVRIN_ASSIGN_LOCALE", "TAVRIN_ASSIGN_TAVRIN"};
-
-Devices::Devices(bool withHome)
-{
-    const std::string dirs[] = {envarc(), ram(), progdir(), m_root.path() + "/locale/", home()};
-    for (size_t i = 0; i < 5; i++) {
-        std::filesystem::create_directories(dirs[i]);
-        if (i < 4 || withHome)
-            setenv(kDeviceVars[i], dirs[i].c_str(), 1);
-        else
-            unsetenv(kDeviceVars[i]);
-    }
-    std::filesystem::permissions(ram(), std::filesystem::perms::owner_all);
-}
-
-Devices::~Devices()
-{
-    for (const char *var : kDeviceVars)
-        unsetenv(var);
-}
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteFile(const std::string &path, const std::string &bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool FileExists(const std::string &path)
-{
-    return std::filesystem::exists(path);
 }
 
 } // namespace testplat

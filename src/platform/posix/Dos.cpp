@@ -281,8 +281,9 @@ int32_t Fault(int32_t code, const char *header, char *buf, int32_t length)
 {
     if (!buf || length <= 0)
         return 0;
-    int n = header ? snprintf(buf, static_cast<size_t>(length), "%s: %s", header, strerror(code))
-                   : snprintf(buf, static_cast<size_t>(length), "%s", strerror(code));
+    const char *text = code == DTERROR_UNKNOWN_DATATYPE ? "unknown or damaged file format" : strerror(code);
+    int n = header ? snprintf(buf, static_cast<size_t>(length), "%s: %s", header, text)
+                   : snprintf(buf, static_cast<size_t>(length), "%s", text);
     return n < 0 ? 0 : (n >= length ? length - 1 : n);
 }
 

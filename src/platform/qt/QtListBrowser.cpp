@@ -145,6 +145,7 @@ void ListBrowserObject::setLabels(exec::List *labels, int32_t selected)
     QTreeWidget *list = view();
     list->clear();
     m_nodes.clear();
+    m_labels = labels;
     if (labels) {
         QList<QTreeWidgetItem *> rows;
         for (exec::Node *n = exec::GetHead(labels); n; n = exec::GetSucc(n)) {
@@ -205,6 +206,12 @@ ListBrowserNode *ListBrowserSelectedNode(Object *lb)
 {
     auto *list = dynamic_cast<tavrin::qt::ListBrowserObject *>(lb);
     return list ? list->selectedNode() : nullptr;
+}
+
+exec::List *ListBrowserLabels(Object *lb)
+{
+    auto *list = dynamic_cast<tavrin::qt::ListBrowserObject *>(lb);
+    return list ? list->labels() : nullptr;
 }
 
 } // namespace gui

@@ -17,6 +17,7 @@ public:
 
     void setLabels(exec::List *labels, int32_t selected);
     gui::ListBrowserNode *selectedNode() const;
+    exec::List *labels() const { return m_labels; }
     uint32_t relEvent() const { return m_relEvent; }
     void delivered(const InputEvent &event) override { m_relEvent = event.relEvent; }
 
@@ -29,6 +30,7 @@ private:
     uint32_t m_id;
     uint32_t m_relEvent = gui::LBRE_NORMAL;
     std::vector<gui::ListBrowserNode *> m_nodes; // row -> node of the attached list
+    exec::List *m_labels = nullptr;
 };
 
 } // namespace tavrin::qt

@@ -1,0 +1,92 @@
+#include "platform/sound.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "platform/TestPlatform.h"
+#include "platform/dos.h"
+
+namespace {
+
+using Samples = std::vector<int16_t>;
+using exec::SIGBREAKF_CTRL_D;
+
+// An IFF 8SVX file whose VHDR asks for the whole body at 8000 frames per second.
+std::string Svx(int compression, const std::string &body, bool stereo)
+{
+    auto be32 = [](size_t v) { return std::string {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; };
+    const std::string form = "8SVXVHDR" + be32(20) + be32(0) + be32(0) + be32(0) + "\x1f\x40\x01" + char(compression)
+        + be32(0x10000) + (stereo ? "CHAN" + be32(4) + be32(6) : "") + "BODY" + be32(body.size()) + body;
+    return "FORM" + be32(form.size()) + form;
+}
+
+// Each file is loaded and played with ALSA's "default" device pointed at its file plugin, or at a card
+// that does not exist, by a configuration of the test's own (ALSA reads the file named in
+// ALSA_CONFIG_PATH again whenever that name changes).
+TEST(Sound, PlaysWholeSoundsAndRefusesFilesThatAreNone)
+{
+    testplat::TempDir dir;
+    Samples sine; // 0.8 s at 22050 frames per second
+    for (int i = 0; i < 17640; i++)
+        sine.push_back(int16_t(12000 * std::sin(2 * M_PI * 440 * i / 22050)));
+    SF_INFO wav {0, 22050, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
+    SNDFILE *f = sf_open(dir.file("sine.wav").c_str(), SFM_WRITE, &wav);
+    sf_writef_short(f, sine.data(), sf_count_t(sine.size()));
+    sf_close(f);
+    // A stereo body holds the left channel, then the right one; each half is compressed on its own:
+    // pad byte, first value, then deltas high nibble first (9 = +1, 10 = +2, 7 = -1, 0 = -34).
+    testplat::WriteFile(dir.file("two.8svx"), Svx(1, std::string("\0\x05\x9a\0\xfb\x70", 6), true));
+    testplat::WriteFile(dir.file("squeezed.8svx"), Svx(2, "\x01\x02", false));
+    testplat::WriteFile(dir.file("notes.txt"), "No sound here.\n");
+    mkfifo(dir.file("fifo").c_str(), 0600); // an open that waited for a writer would hang here
+    const std::string plugin = "{ type file slave.pcm { type null } file \"" + dir.file("out.wav") + "\" format wav }";
+    const struct {
+        std::string file, device;
+        int32_t error; // of the load
+        int channels, rate; // of what was played; 0 for nothing
+        Samples samples;
+    } kCases[] = {
+        {"sine.wav", plugin, 0, 1, 22050, sine},
+        {"two.8svx", plugin, 0, 2, 8000, {6 * 256, -6 * 256, 8 * 256, -40 * 256}},
+        {"two.8svx", "{ type hw card 7 }", 0, 0, 0, {}}, // no output device: the end comes at once
+        {"missing.wav", plugin, ENOENT, 0, 0, {}},
+        {"notes.txt", plugin, dos::DTERROR_UNKNOWN_DATATYPE, 0, 0, {}},
+        {"squeezed.8svx", plugin, dos::DTERROR_UNKNOWN_DATATYPE, 0, 0, {}},
+        {"fifo", plugin, dos::DTERROR_UNKNOWN_DATATYPE, 0, 0, {}},
+    };
+    for (const auto &c : kCases) {
+        const std::string conf = dir.file("asound" + std::to_string(&c - kCases) + ".conf");
+        testplat::WriteFile(conf, "pcm.!default " + c.device + "\n");
+        setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
+        unlink(dir.file("out.wav").c_str());
+        sound::Object *obj = sound::NewDTObject(dir.file(c.file).c_str(), exec::FindTask(nullptr), SIGBREAKF_CTRL_D);
+        EXPECT_EQ(obj ? 0 : dos::IoErr(), c.error) << c.file;
+        if (obj) {
+            exec::SetSignal(0, SIGBREAKF_CTRL_D);
+            EXPECT_EQ(sound::Trigger(obj, sound::STM_PLAY) != nullptr, c.channels == 0) << c.file;
+            EXPECT_EQ(exec::Wait(SIGBREAKF_CTRL_D), SIGBREAKF_CTRL_D);
+            sound::DisposeDTObject(obj);
+        }
+        SF_INFO info {};
+        SNDFILE *out = sf_open(dir.file("out.wav").c_str(), SFM_READ, &info);
+        Samples played(size_t(info.frames * info.channels));
+        sf_readf_short(out, played.data(), info.frames);
+        sf_close(out);
+        EXPECT_EQ(info.channels, c.channels) << c.file;
+        EXPECT_EQ(info.samplerate, c.rate) << c.file;
+        // The device may round the end up to a whole period of silence.
+        played.resize(std::max(played.size(), c.samples.size()));
+        EXPECT_EQ(Samples(played.begin(), played.begin() + long(c.samples.size())), c.samples) << c.file;
+        EXPECT_EQ(
+            Samples(played.begin() + long(c.samples.size()), played.end()), Samples(played.size() - c.samples.size()));
+    }
+    unsetenv("ALSA_CONFIG_PATH");
+}
+
+} // namespace
