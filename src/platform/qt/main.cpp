@@ -8,6 +8,7 @@
 #include "platform/host.h"
 #include "platform/icon.h"
 #include "platform/posix/Signals.h"
+#include "platform/qt/QtDock.h"
 #include "platform/qt/QtPump.h"
 
 static bool HaveDisplay()
@@ -30,6 +31,7 @@ int main(int argc, char **argv)
         QApplication::setApplicationName("Tavrin");
         qt_pump::Install();
         net_host::SetIdleHook(gui::KeepAlive);
+        tavrin::qt::InstallDock();
     }
     posix_signals::Install(exec::FindTask(nullptr));
 
