@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test run bench fuzz format format-check sanitize clean
+.PHONY: all deps build test run bench fuzz format format-check sanitize tsan idle-bench clean
 
 all: build
 
@@ -21,6 +21,20 @@ test: build
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
 	@$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug CMAKE_FLAGS=-DTAVRIN_SANITIZE=ON
+
+# The tests whose code runs on more than one thread, under ThreadSanitizer. The dock's runs on the X
+# server (tray, docklet) are left out: there only Qt's own D-Bus thread, which the sanitizer cannot see
+# into, would add reports.
+TSAN_TESTS = QtDockTest PlatformTest PublicPortTest QtPumpTest
+tsan: deps
+	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DTAVRIN_TSAN=ON >/dev/null
+	@cmake --build build-tsan -j$(JOBS) --target $(TSAN_TESTS)
+	@cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+		ctest --output-on-failure -j$(JOBS) -R '^($(subst $(eval) ,|,$(TSAN_TESTS)))$$'
+
+# CPU time, wake-ups and memory of the ticker idling in dock mode for 30 s on a virtual display.
+idle-bench: build
+	@./bench/idle-bench $(BUILD)
 
 run: build
 	@./scripts/run-demo $(BUILD)
@@ -52,4 +66,4 @@ format-check:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-tsan

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/docky.h"
 #include "platform/exec.h"
 #include "platform/gui.h"
 #include "platform/locale.h"
@@ -107,12 +108,8 @@ static_assert(offsetof(TavrinPrefs, Openshow) == 406);
 static_assert(offsetof(TavrinPrefs, Savewin) == 408);
 static_assert(offsetof(TavrinPrefs, Anzeige) == 410);
 
-struct DockyObjectNr {
-    LONG dockNr, categoryNr, objectNr;
-};
-struct DockySize {
-    LONG width, height;
-};
+using docky::DockyObjectNr;
+using docky::DockySize;
 struct DateStamp {
     LONG ds_Days, ds_Minute, ds_Tick;
 };

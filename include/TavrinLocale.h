@@ -63,6 +63,9 @@ enum LocaleIDs : LONG {
     TX_NewGerEngNews = 1303,
     TX_NewGermanNews = 1304,
     TX_NewEnglishNews = 1305,
+    TX_DockNoNews = 1306,
+    TX_DockChecking = 1307,
+    TX_DockNoNetwork = 1308,
     ERR_CanNotCreateRequester = 1400,
     ERR_StartFromWorkbench = 1401,
     ERR_CanNotOpenApplib = 1402,
@@ -150,6 +153,9 @@ extern const char *const STR_TX_SelectBrowser;
 extern const char *const STR_TX_NewGerEngNews;
 extern const char *const STR_TX_NewGermanNews;
 extern const char *const STR_TX_NewEnglishNews;
+extern const char *const STR_TX_DockNoNews;
+extern const char *const STR_TX_DockChecking;
+extern const char *const STR_TX_DockNoNetwork;
 extern const char *const STR_ERR_CanNotCreateRequester;
 extern const char *const STR_ERR_StartFromWorkbench;
 extern const char *const STR_ERR_CanNotOpenApplib;

@@ -60,6 +60,9 @@ static const char DEF_TX_SelectBrowser[] = "Webbrowser auswählen ...";
 static const char DEF_TX_NewGerEngNews[] = "Neue deutsche und englische News liegen vor !";
 static const char DEF_TX_NewGermanNews[] = "Neue deutsche News liegen vor !";
 static const char DEF_TX_NewEnglishNews[] = "Neue englische News liegen vor !";
+static const char DEF_TX_DockNoNews[] = "Keine neuen News";
+static const char DEF_TX_DockChecking[] = "Suche nach neuen News ...";
+static const char DEF_TX_DockNoNetwork[] = "Kein Netzwerk";
 static const char DEF_ERR_CanNotCreateRequester[] = "Error: Requester kann nicht erzeugt werden !\n";
 static const char DEF_ERR_StartFromWorkbench[] = "Bitte Programm über die Workbench starten !\n";
 static const char DEF_ERR_CanNotOpenApplib[] = "application.library V50 kann nicht geöffnet werden !";
@@ -145,6 +148,9 @@ const char *const STR_TX_SelectBrowser = DEF_TX_SelectBrowser;
 const char *const STR_TX_NewGerEngNews = DEF_TX_NewGerEngNews;
 const char *const STR_TX_NewGermanNews = DEF_TX_NewGermanNews;
 const char *const STR_TX_NewEnglishNews = DEF_TX_NewEnglishNews;
+const char *const STR_TX_DockNoNews = DEF_TX_DockNoNews;
+const char *const STR_TX_DockChecking = DEF_TX_DockChecking;
+const char *const STR_TX_DockNoNetwork = DEF_TX_DockNoNetwork;
 const char *const STR_ERR_CanNotCreateRequester = DEF_ERR_CanNotCreateRequester;
 const char *const STR_ERR_StartFromWorkbench = DEF_ERR_StartFromWorkbench;
 const char *const STR_ERR_CanNotOpenApplib = DEF_ERR_CanNotOpenApplib;
@@ -231,6 +237,9 @@ const CatalogDefault gb_CatalogDefaults[] = {
     { TX_NewGerEngNews, DEF_TX_NewGerEngNews, sizeof(DEF_TX_NewGerEngNews) - 1 },
     { TX_NewGermanNews, DEF_TX_NewGermanNews, sizeof(DEF_TX_NewGermanNews) - 1 },
     { TX_NewEnglishNews, DEF_TX_NewEnglishNews, sizeof(DEF_TX_NewEnglishNews) - 1 },
+    { TX_DockNoNews, DEF_TX_DockNoNews, sizeof(DEF_TX_DockNoNews) - 1 },
+    { TX_DockChecking, DEF_TX_DockChecking, sizeof(DEF_TX_DockChecking) - 1 },
+    { TX_DockNoNetwork, DEF_TX_DockNoNetwork, sizeof(DEF_TX_DockNoNetwork) - 1 },
     { ERR_CanNotCreateRequester, DEF_ERR_CanNotCreateRequester, sizeof(DEF_ERR_CanNotCreateRequester) - 1 },
     { ERR_StartFromWorkbench, DEF_ERR_StartFromWorkbench, sizeof(DEF_ERR_StartFromWorkbench) - 1 },
     { ERR_CanNotOpenApplib, DEF_ERR_CanNotOpenApplib, sizeof(DEF_ERR_CanNotOpenApplib) - 1 },

@@ -34,6 +34,8 @@ const TavrinSteps gb_RealSteps = {LoadConfig, LoadTimestamp, CreateAllObjects, L
 TavrinSteps gb_Steps = gb_RealSteps;
 
 static const ULONG kMinRSSBufSize = 200000;
+// Skins are directories below the home directory's "skins"; this one comes with the program.
+static const char kDefaultSkin[] = "skins/standard";
 static const char kShellStartText[]
     = "Please start program from workbench !\nBitte Programm über die Workbench starten !";
 
@@ -76,6 +78,7 @@ static void CopyOption(char *dst, CONST_STRPTR value, ULONG size)
 struct StartOptions {
     LONG startdelay;
     BOOL opengui;
+    char skin[1024]; // the SKIN tool type, applied once the home directory is current
 };
 
 static void ApplyToolTypes(char **tt, StartOptions *opt)
@@ -95,7 +98,7 @@ static void ApplyToolTypes(char **tt, StartOptions *opt)
     if (opengui)
         opt->opengui = TRUE;
     if (skin)
-        SetupSkin(skin);
+        Strlcpy(opt->skin, skin, sizeof(opt->skin));
     if (reportlink)
         CopyOption(gb_ReportLink, reportlink, sizeof(gb_ReportLink));
     if (newsurl)
@@ -135,7 +138,7 @@ void SetupSkin(CONST_STRPTR skin)
         dos::UnLock(lock);
         Strlcpy(gb_SkinPath, skin, sizeof(gb_SkinPath));
     } else {
-        Strlcpy(gb_SkinPath, "standard", sizeof(gb_SkinPath));
+        Strlcpy(gb_SkinPath, kDefaultSkin, sizeof(gb_SkinPath));
     }
 }
 
@@ -158,8 +161,7 @@ void SetAmiUpdateENVVariable(CONST_STRPTR varname)
 
 // What start-up has acquired; shutdown releases it in reverse order.
 struct Acquired {
-    dos::Lock *homeLock;
-    dos::Lock *oldDir;
+    dos::Lock *startDir; // where the program was started, once start-up has left it
 };
 
 // Shutdown from step `first` (1 = everything) to the end.
@@ -183,10 +185,9 @@ static void Shutdown(int first, Acquired *acq)
         locale::CloseCatalog(gb_Catalog);
         gb_Catalog = nullptr;
     }
-    if (acq->oldDir) {
-        dos::UnLock(dos::SetCurrentDir(acq->oldDir));
-        dos::UnLock(acq->oldDir);
-        dos::UnLock(acq->homeLock);
+    if (acq->startDir) {
+        dos::UnLock(dos::SetCurrentDir(acq->startDir));
+        dos::UnLock(acq->startDir);
     }
 }
 
@@ -195,17 +196,29 @@ static void StartError(LONG id)
     DisplayRequester(REQType_Error, GetString(id), GetString(TX_Ok));
 }
 
+// Makes `dir` the current directory when it exists; the first change remembers the start directory.
+static void ChangeDir(CONST_STRPTR dir, Acquired *acq)
+{
+    dos::Lock *lock = dos::LockShared(dir);
+    if (!lock)
+        return;
+    dos::Lock *old = dos::SetCurrentDir(lock);
+    if (!acq->startDir)
+        acq->startDir = old;
+    else
+        dos::UnLock(old);
+    dos::UnLock(lock);
+}
+
+// A Workbench start runs in the program's directory, but desktop launchers start programs in the user's
+// home; so start-up enters the program's directory itself, then "Tavrin:" when it is assigned. Skins and
+// the default sample are found relative to the directory that results.
 static void EnterHomeDirectory(Acquired *acq)
 {
+    ChangeDir("PROGDIR:", acq);
     void *oldwin = dos::SetProcWindow(reinterpret_cast<void *>(-1));
-    acq->homeLock = dos::LockShared("Tavrin:");
-    if (acq->homeLock)
-        acq->oldDir = dos::SetCurrentDir(acq->homeLock);
+    ChangeDir("Tavrin:", acq);
     dos::SetProcWindow(oldwin);
-    if (acq->homeLock && !acq->oldDir) {
-        dos::UnLock(acq->homeLock);
-        acq->homeLock = nullptr;
-    }
 }
 
 static void Progress(CONST_STRPTR line)
@@ -227,8 +240,9 @@ static int RunRegistered(const icon::WBStartup *wbs, const StartOptions &opt)
     }
     Progress("Lade Bilder ...\n");
     if (!gb_Steps.LoadAllPictures()) {
+        // The pictures that did load are freed on the way out as well.
         StartError(ERR_CanNotLoadPictures);
-        return 4;
+        return 3;
     }
     Progress("Erzeuge Docky ...\n");
     DockyBase = gb_Steps.CreateDockyLibrary();
@@ -279,11 +293,12 @@ int TavrinMain(int argc, char **argv)
         return 0;
     }
     auto *wbs = reinterpret_cast<const icon::WBStartup *>(argv);
-    StartOptions opt {0, FALSE};
+    StartOptions opt {0, FALSE, ""};
     ReadToolTypes(wbs, &opt);
 
     Acquired acq {};
     EnterHomeDirectory(&acq);
+    SetupSkin(opt.skin[0] ? opt.skin : kDefaultSkin);
     SetAmiUpdateENVVariable("Tavrin");
     gb_Catalog = locale::OpenCatalog("Tavrin.catalog", 1);
     if (opt.startdelay > 0)

@@ -61,7 +61,7 @@ TEST(CatalogDefaults, EveryNumberOnceWithItsGermanText)
     std::set<LONG> ids;
     for (ULONG i = 0; i < gb_CatalogDefaultCount; i++)
         ids.insert(gb_CatalogDefaults[i].id);
-    EXPECT_EQ(ids.size(), 84u);
+    EXPECT_EQ(ids.size(), 87u);
     EXPECT_EQ(
         ids.count(ERR_StartFromWorkbench) + ids.count(ERR_CantLayoutMenu) + ids.count(ERR_CouldntLockPubScreen), 3u);
 

@@ -106,6 +106,7 @@ TEST_F(ProgTest, ShellStartIsRefusedBeforeAnythingElse)
 TEST_F(ProgTest, ToolTypesAreApplied)
 {
     std::filesystem::create_directories(devices.home() + "myskin");
+    std::filesystem::create_directories(devices.progdir() + "skins/other");
     const std::string mySkin = devices.home() + "myskin";
     const struct {
         std::vector<std::string> toolTypes;
@@ -114,17 +115,17 @@ TEST_F(ProgTest, ToolTypesAreApplied)
         const char *newsAdr;
         std::string skin;
     } kCases[] = {
-        {{}, 200000, FALSE, "", ""},
-        {{"RSSBUFSIZE=1000"}, 200000, FALSE, "", ""},
-        {{"RSSBUFSIZE=300000"}, 300000, FALSE, "", ""},
-        {{"RSSBUFSIZE=99999999999999"}, 200000, FALSE, "", ""},
-        {{"ICONIFY=window"}, 200000, TRUE, "", ""},
-        {{"ICONIFY=YES"}, 200000, FALSE, "", ""},
-        {{"newsadr=127.0.0.1:8080"}, 200000, FALSE, "127.0.0.1:8080", ""},
-        {{"NEWSADR=192.168.100.101:8080"}, 200000, FALSE, "", ""}, // too long: left out, not cut
-        {{"NEWSADR=10.0.0.1", "NEWSADR=10.0.0.2"}, 200000, FALSE, "10.0.0.1", ""},
-        {{"SKIN=/no/such/skin"}, 200000, FALSE, "", "standard"},
+        {{}, 200000, FALSE, "", "skins/standard"}, {{"RSSBUFSIZE=1000"}, 200000, FALSE, "", "skins/standard"},
+        {{"RSSBUFSIZE=300000"}, 300000, FALSE, "", "skins/standard"},
+        {{"RSSBUFSIZE=99999999999999"}, 200000, FALSE, "", "skins/standard"},
+        {{"ICONIFY=window"}, 200000, TRUE, "", "skins/standard"},
+        {{"ICONIFY=YES"}, 200000, FALSE, "", "skins/standard"},
+        {{"newsadr=127.0.0.1:8080"}, 200000, FALSE, "127.0.0.1:8080", "skins/standard"},
+        {{"NEWSADR=192.168.100.101:8080"}, 200000, FALSE, "", "skins/standard"}, // too long: left out, not cut
+        {{"NEWSADR=10.0.0.1", "NEWSADR=10.0.0.2"}, 200000, FALSE, "10.0.0.1", "skins/standard"},
+        {{"SKIN=/no/such/skin"}, 200000, FALSE, "", "skins/standard"},
         {{"SKIN=" + mySkin}, 200000, FALSE, "", mySkin.substr(0, 39)},
+        {{"SKIN=skins/other"}, 200000, FALSE, "", "skins/other"}, // relative to the program's directory
     };
     for (const auto &c : kCases) {
         SetUp();
@@ -187,7 +188,7 @@ TEST_F(ProgTest, EachStartUpFailureReleasesExactlyWhatExists)
         {"CreateAllObjects", "Oberfläche kann nicht erzeugt werden !",
             Join({"LoadConfig", "LoadTimestamp", "CreateAllObjects"}, kReleases, 2)},
         {"LoadAllPictures", "Bilder können nicht geladen werden !",
-            Join({"LoadConfig", "LoadTimestamp", "CreateAllObjects", "LoadAllPictures"}, kReleases, 2)},
+            Join({"LoadConfig", "LoadTimestamp", "CreateAllObjects", "LoadAllPictures"}, kReleases, 1)},
         {"CreateDockyLibrary", "DockyLib kann nicht erstellt werden !", Join(kUpToDocky, kReleases, 1)},
     };
     for (const auto &c : kCases) {
@@ -215,13 +216,20 @@ TEST_F(ProgTest, SecondInstanceFailsToRegisterAndLeavesTheFirstAlone)
     close(fd);
 }
 
+// Desktop launchers start programs in the user's home: the program moves to its own directory, or to
+// "Tavrin:" when that is assigned, and goes back at the end.
 TEST_F(ProgTest, HomeDirectoryIsCurrentWhileRunningAndRestoredAfter)
 {
-    testplat::Devices withHome(true);
+    testplat::TempDir elsewhere;
     const std::string before = std::filesystem::current_path().string();
-    Start({});
-    EXPECT_EQ(std::filesystem::path(gLoopDir), std::filesystem::canonical(withHome.home()));
-    EXPECT_EQ(std::filesystem::current_path().string(), before);
+    for (bool assigned : {false, true}) {
+        testplat::Devices dirs(assigned);
+        std::filesystem::current_path(elsewhere.path());
+        Start({});
+        EXPECT_EQ(std::filesystem::path(gLoopDir), std::filesystem::canonical(assigned ? dirs.home() : dirs.progdir()));
+        EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(elsewhere.path()));
+        std::filesystem::current_path(before);
+    }
 }
 
 TEST_F(ProgTest, UpdateVariableOnlyOnOldSystems)

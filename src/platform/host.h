@@ -32,6 +32,12 @@ namespace application_host {
 // The application library's version the host offers (53 on Linux); the test host lowers it.
 void SetLibraryVersion(uint32_t version);
 
+// The host's dock. A registration with a dock icon (APPICONT_Docky, not REGAPP_NoIcon) calls `add` with
+// the icon's library base; unregistering calls `remove`, which takes the icon away before it returns.
+using AddDockIconFn = void (*)(void *dockyBase);
+using RemoveDockIconFn = void (*)();
+void SetDock(AddDockIconFn add, RemoveDockIconFn remove);
+
 } // namespace application_host
 
 namespace net_host {

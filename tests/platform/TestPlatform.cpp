@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "FakePicture.h"
 #include "platform/dos.h"
 #include "platform/host.h"
 #include "platform/requester.h"
@@ -90,6 +91,7 @@ void Reset()
     exec_host::SetVersion(54, 16);
     application_host::SetLibraryVersion(53);
     dos_host::FailWritesAfter(-1);
+    fakepic::SetScreenAvailable(true);
 }
 
 } // namespace testplat

@@ -22,7 +22,8 @@ unsigned long DelayedTicks();
 // Sets the fake clock to `days` since 1978 and `ticks` into the day.
 void SetClock(long days, long ticksOfDay);
 
-// Forgets requesters, delays, exec signals and write failures, and restores host versions.
+// Forgets requesters, delays, exec signals and write failures, restores host versions and the fake
+// pictures' screen.
 void Reset();
 
 // A fresh directory under /tmp, removed with its contents when the object goes.

@@ -20,6 +20,9 @@ int gLockFd = -1;
 exec::MsgPort *gAppPort = nullptr;
 constexpr uint32_t kAppID = 1;
 uint32_t gLibVersion = 53;
+application_host::AddDockIconFn gAddDockIcon = nullptr;
+application_host::RemoveDockIconFn gRemoveDockIcon = nullptr;
+bool gDockIconShown = false;
 
 } // namespace
 
@@ -55,6 +58,11 @@ uint32_t RegisterApplication(const char *, const RegisterTags &tags)
         return 0;
     }
     posix_signals::SetQuitPort(gAppPort);
+    const ApplicationIconInfo *aii = tags.appIconInfo;
+    if (gAddDockIcon && !tags.noIcon && aii && aii->iconType == APPICONT_Docky && aii->info) {
+        gAddDockIcon(aii->info);
+        gDockIconShown = true;
+    }
     return kAppID;
 }
 
@@ -65,6 +73,10 @@ exec::MsgPort *GetApplicationPort(uint32_t appID)
 
 void UnregisterApplication(uint32_t)
 {
+    if (gDockIconShown) {
+        gRemoveDockIcon();
+        gDockIconShown = false;
+    }
     posix_signals::SetQuitPort(nullptr);
     exec::DeletePort(gAppPort);
     gAppPort = nullptr;
@@ -81,6 +93,12 @@ namespace application_host {
 void SetLibraryVersion(uint32_t version)
 {
     gLibVersion = version;
+}
+
+void SetDock(AddDockIconFn add, RemoveDockIconFn remove)
+{
+    gAddDockIcon = add;
+    gRemoveDockIcon = remove;
 }
 
 } // namespace application_host

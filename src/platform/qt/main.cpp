@@ -9,6 +9,7 @@
 #include "platform/icon.h"
 #include "platform/posix/Signals.h"
 #include "platform/qt/QtAppIcon.h"
+#include "platform/qt/QtDock.h"
 #include "platform/qt/QtPump.h"
 
 static bool HaveDisplay()
@@ -32,6 +33,7 @@ int main(int argc, char **argv)
         qt_pump::Install();
         qt_icon::Install();
         net_host::SetIdleHook(gui::KeepAlive);
+        tavrin::qt::InstallDock();
     }
     posix_signals::Install(exec::FindTask(nullptr));
 

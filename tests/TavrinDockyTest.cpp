@@ -1,0 +1,210 @@
+#include "TavrinDocky.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "platform/FakePicture.h"
+#include "platform/TestPlatform.h"
+#include "platform/docky.h"
+#include "platform/host.h"
+#include "platform/icon.h"
+
+namespace {
+
+using namespace docky;
+
+constexpr uint32_t kBreakEF = SIGBREAKF_CTRL_E | SIGBREAKF_CTRL_F;
+constexpr LONG kToday = 17872;
+
+// Days, minutes and ticks as one number, for comparing due times.
+long long TicksOf(const DateStamp &ds)
+{
+    return (ds.ds_Days * 1440LL + ds.ds_Minute) * 3000 + ds.ds_Tick;
+}
+
+MsgData Ptr(const void *p)
+{
+    return reinterpret_cast<MsgData>(p);
+}
+
+// The icon as the dock sees it: the six pictures loaded, the library made and a clone obtained, as the
+// dock obtains and releases them.
+struct DockyTest : testing::Test {
+    testplat::Devices devices;
+    testplat::TempDir skins;
+    void *lib = nullptr;
+    exec::Interface *icon = nullptr;
+    TavrinDockyData placeholder {};
+
+    void SetUp() override
+    {
+        testplat::Reset();
+        gb_Debug = 0;
+        gb_Intervall = 15;
+        gb_PrgTask = exec::FindTask(nullptr);
+        gb_DockyData = &placeholder;
+        Strlcpy(gb_SkinPath, skins.path().c_str(), sizeof(gb_SkinPath));
+        for (const char *name : {"TR0.png", "TR1.png", "TR2.png", "TR3.png", "TR4.png", "TR5.png"})
+            testplat::WriteFile(skins.file(name), "picture");
+        ASSERT_TRUE(LoadAllPictures());
+        lib = CreateDockyLibrary();
+        exec::Interface *docky = exec::GetInterface(static_cast<exec::Library *>(lib), "docky", 1);
+        icon = Clone(docky);
+        ASSERT_NE(icon, nullptr);
+        EXPECT_NE(exec::InterfaceData(icon), exec::InterfaceData(docky)); // each clone has its own record
+        EXPECT_EQ(Obtain(icon), 1u);
+        EXPECT_EQ(Release(docky), 0u); // the library's own interface stays
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(Release(icon), 0u); // the clone goes with its last reference; ASan sees any later use
+        DeleteDockyLibrary(lib);
+        FreeAllPictures();
+        gb_PrgTask = nullptr;
+        gb_DockyData = nullptr;
+    }
+    TavrinDockyData *rec() { return static_cast<TavrinDockyData *>(exec::InterfaceData(icon)); }
+    void Redraw() { EXPECT_TRUE(DockySet(icon, DOCKYSET_RedrawNow, 0)); }
+    uint32_t TakeSignals() { return exec::SetSignal(0, kBreakEF) & kBreakEF; }
+};
+
+// Queries write their answer, notifications change the record or signal the program task; unknown
+// ones return FALSE and change nothing.
+TEST_F(DockyTest, QueriesAndNotifications)
+{
+    uint32_t surface[4] {};
+    gui::RastPort rp {surface, 2, 2, 8}, other {surface, 1, 1, 4};
+    DockyRenderDestination toRp {{64, 32}, DOCKYRENDERMODE_RP, {&rp}}, otherMode {{16, 16}, 1, {&other}};
+    constexpr uint64_t kUntouched = 0xdeadbeef;
+    const struct {
+        bool query;
+        uint32_t msgType;
+        MsgData msgData; // a query's: the exec version
+        bool handled;
+        uint64_t answer;
+        uint32_t signals;
+    } kCases[] = {
+        {true, DOCKYGET_Version, 53, true, 0x00350001, 0},
+        {true, DOCKYGET_Version, 52, true, 0x00320031, 0},
+        {true, DOCKYGET_GetSize, 54, true, 40ull << 32 | 48, 0}, // a clone starts with the size of TR0.png
+        {true, 7, 54, false, kUntouched, 0},
+        {false, DOCKYSET_RenderDestination, Ptr(&toRp), true, kUntouched, 0},
+        {false, DOCKYSET_RenderDestination, Ptr(&otherMode), true, kUntouched, 0}, // sets the size only
+        {false, DOCKYSET_RenderDestination, 0, false, kUntouched, 0},
+        {false, DOCKYSET_DockyChange, 0, false, kUntouched, 0},
+        {false, DOCKYSET_SelectChange, 1, true, kUntouched, 0}, // pressed
+        {false, DOCKYSET_SelectChange, 0x00010000, true, kUntouched, SIGBREAKF_CTRL_F}, // low 16 bits count
+        {false, 1009, 0, false, kUntouched, 0},
+    };
+    for (const auto &c : kCases) {
+        uint64_t answer = kUntouched;
+        exec_host::SetVersion(c.query ? uint16_t(c.msgData) : 54, 0);
+        bool handled = c.query ? DockyGet(icon, c.msgType, &answer) : DockySet(icon, c.msgType, c.msgData);
+        EXPECT_EQ(handled, c.handled) << c.msgType;
+        EXPECT_EQ(answer, c.answer) << c.msgType;
+        EXPECT_EQ(TakeSignals(), c.signals) << c.msgType;
+    }
+    EXPECT_EQ(rec()->size.width, 16); // the size of the last destination, whatever its mode
+    EXPECT_EQ(rec()->rp, &rp); // but only a RastPort is drawn into
+    EXPECT_EQ(gb_DockyData.load(), rec()); // the click handed over the icon's record
+}
+
+// Without a program task yet the due time stays, and the next redraw tries again. Signals are not
+// counted: several due ticks before the program task wakes are one check. Every frame-delay query
+// re-arms the clock: a check falls due 3 ticks later, and the icon shows a check until then.
+TEST_F(DockyTest, DueTimeMovesOnByTheInterval)
+{
+    const struct {
+        DateStamp due;
+        ULONG interval;
+        LONG clockMinute, clockTick;
+        bool task, arm;
+        int redraws;
+        size_t ticks; // "TICKER !" lines
+        DateStamp next;
+    } kCases[] = {
+        {{kToday, 1430, 0}, 15, 1430, 1, true, false, 1, 1, {kToday + 1, 0, 0}}, // 23:50 + 15: to 0, not 5
+        {{kToday, 1425, 7}, 15, 1426, 0, true, false, 1, 1, {kToday, 1440, 7}}, // 1440 is not above 1440
+        {{kToday, 1380, 0}, 120, 1381, 0, true, false, 1, 1, {kToday + 1, 0, 0}},
+        {{kToday, 600, 100}, 30, 600, 101, false, false, 1, 1, {kToday, 600, 100}},
+        {{kToday, 600, 100}, 30, 600, 100, true, false, 1, 0, {kToday, 600, 100}}, // only a later clock ticks
+        {{kToday + 1, 0, 0}, 30, 1439, 2999, true, false, 1, 0, {kToday + 1, 0, 0}},
+        {{kToday, 600, 0}, 15, 720, 0, true, false, 10, 8, {kToday, 720, 0}}, // two hours late
+        {{kToday + 5, 0, 0}, 15, 600, 0, true, true, 1, 0, {kToday, 600, 3}},
+        {{kToday + 5, 0, 0}, 15, 1439, 2999, true, true, 1, 0, {kToday + 1, 0, 2}},
+    };
+    for (const auto &c : kCases) {
+        rec()->ds = c.due;
+        rec()->state = State_german;
+        gb_Intervall = c.interval;
+        gb_PrgTask = c.task ? exec::FindTask(nullptr) : nullptr;
+        gb_Debug = DEBUG_DOCKY;
+        testplat::SetClock(kToday, c.clockMinute * 3000 + c.clockTick);
+        LONG delay = 0;
+        EXPECT_EQ(c.arm && DockyGet(icon, DOCKYGET_FrameDelay, &delay), c.arm);
+        EXPECT_EQ(delay, c.arm ? 30 : 0);
+        testing::internal::CaptureStdout();
+        for (int i = 0; i < c.redraws; i++)
+            Redraw();
+        std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out.size(), c.ticks * std::string("TICKER !\n").size()) << out;
+        EXPECT_EQ(TicksOf(rec()->ds), TicksOf(c.next)) << c.due.ds_Minute;
+        EXPECT_EQ(TakeSignals(), c.task && c.ticks ? SIGBREAKF_CTRL_E : 0u) << c.due.ds_Minute;
+        EXPECT_EQ(rec()->state, c.arm ? State_check : State_german);
+    }
+}
+
+// Slot 0 is 48×40; the state's own picture may be larger or smaller.
+TEST_F(DockyTest, EveryPictureIsDrawnWithTheSizeOfTheFirst)
+{
+    constexpr int32_t kSide = 80;
+    std::vector<uint32_t> surface(kSide * kSide), big(64 * 64, 0xff0000ff), small(20 * 30, 0xff00ff00);
+    picture::BitMap bitmaps[] = {{big.data(), 64, 64, 64 * 4}, {small.data(), 20, 30, 20 * 4}};
+    gb_Bitmap[State_english] = &bitmaps[0];
+    gb_Bitmap[State_check] = &bitmaps[1];
+    gui::RastPort rp {surface.data(), kSide, kSide, kSide * 4};
+    DockyRenderDestination destination {{kSide, kSide}, DOCKYRENDERMODE_RP, {&rp}};
+    ASSERT_TRUE(DockySet(icon, DOCKYSET_RenderDestination, Ptr(&destination)));
+    rec()->ds = {kToday + 5, 0, 0};
+    const struct {
+        LONG state;
+        uint32_t colour;
+        int32_t width, height; // of the part drawn
+    } kCases[] = {
+        {State_english, 0xff0000ff, 48, 40}, {State_check, 0xff00ff00, 20, 30}, {State_none, 0, 48, 40}, {6, 0, 0, 0}};
+    for (const auto &c : kCases) {
+        std::fill(surface.begin(), surface.end(), 0x11223344);
+        rec()->state = c.state;
+        Redraw();
+        for (int32_t i = 0; i < kSide * kSide; i++) {
+            bool drawn = i % kSide < c.width && i / kSide < c.height;
+            ASSERT_EQ(surface[size_t(i)], drawn ? c.colour : 0x11223344) << c.state << " at " << i;
+        }
+    }
+}
+
+// A start from the desktop: the default skin below the program's directory lacks TR3.png, which has its
+// requester before start-up gives up and frees the pictures that did load.
+TEST_F(DockyTest, MissingPictureHasItsRequesterThenTheStartErrorAndTheOthersAreFreed)
+{
+    FreeAllPictures();
+    std::string skin = devices.progdir() + "skins/standard/";
+    std::filesystem::create_directories(skin);
+    for (const char *name : {"TR0.png", "TR1.png", "TR2.png", "TR4.png", "TR5.png"})
+        testplat::WriteFile(skin + name, "picture");
+    char *noToolTypes[] = {nullptr};
+    icon::WBStartup wbs {"Tavrin", noToolTypes};
+    EXPECT_EQ(TavrinMain(0, reinterpret_cast<char **>(&wbs)), 0);
+    ASSERT_EQ(testplat::Requesters().size(), 2u);
+    EXPECT_EQ(testplat::Requesters()[0].body, "loading picture file failed");
+    EXPECT_EQ(testplat::Requesters()[1].body, "Bilder können nicht geladen werden !");
+    EXPECT_EQ(gb_Bitmap[0], nullptr);
+
+    fakepic::SetScreenAvailable(false);
+    EXPECT_FALSE(LoadAllPictures());
+    EXPECT_EQ(testplat::Requesters().back().body, "can not lock pubscreen");
+}
+
+} // namespace

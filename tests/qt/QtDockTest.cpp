@@ -1,0 +1,124 @@
+#include "platform/qt/QtDock.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "TavrinDocky.h"
+#include "platform/application.h"
+
+// The host's dock with the real icon and real pictures, registered as the program registers it. On the
+// offscreen platform (and on a bare X server) the icon is a docklet window. With TAVRIN_DOCK_X set the
+// test runs on the X server of DISPLAY, expects the view it names ("tray" or "docklet") and clicks
+// through the X server with xdotool.
+
+namespace {
+
+const std::string gXView = getenv("TAVRIN_DOCK_X") ? getenv("TAVRIN_DOCK_X") : "";
+
+// Pumps Qt until `done` holds; false after 20 s.
+bool WaitFor(const std::function<bool()> &done)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (bool ok = done(); !ok; ok = done()) {
+        if (timer.elapsed() > 20000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return true;
+}
+
+QColor Colour(int state)
+{
+    return QColor::fromHsv(state * 60, 200, 230);
+}
+
+// What shows the icon: the docklet window or the tray icon.
+struct Shown {
+    QString kind;
+    QImage picture;
+    QString toolTip;
+    QRect place;
+};
+Shown Icon()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == "TavrinDocklet" && w->isVisible())
+            return {"docklet", w->grab().toImage(), w->toolTip(), w->frameGeometry()};
+    }
+    tavrin::qt::DockHost *dock = tavrin::qt::CurrentDock();
+    QSystemTrayIcon *tray = dock ? dock->findChild<QSystemTrayIcon *>("TavrinTrayIcon") : nullptr;
+    if (tray && tray->isVisible())
+        return {"tray", tray->icon().pixmap(48, 48).toImage(), tray->toolTip(), tray->geometry()};
+    return {};
+}
+
+bool Shows(int state, const QString &toolTip)
+{
+    Shown icon = Icon();
+    return icon.picture.pixel(10, 10) == Colour(state).rgb() && icon.toolTip == toolTip;
+}
+
+void ClickIcon()
+{
+    QPoint at = Icon().place.center();
+    if (gXView.empty())
+        return QTest::mouseClick(QApplication::topLevelAt(at), Qt::LeftButton);
+    QProcess::execute(
+        "xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+}
+
+TEST(DockHost, IconShowsItsStateTicksTakesTheClickAndGoesWithTheRegistration)
+{
+    char ram[] = "/tmp/tavrin-docktest-XXXXXX";
+    setenv("TAVRIN_ASSIGN_RAM", mkdtemp(ram), 1);
+    if (!gXView.empty())
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    int argc = 1;
+    char *argv[] = {const_cast<char *>("QtDockTest"), nullptr};
+    QApplication app(argc, argv);
+    tavrin::qt::InstallDock();
+    if (gXView == "tray")
+        WaitFor(QSystemTrayIcon::isSystemTrayAvailable); // the tray may still be starting
+    gb_PrgTask = exec::FindTask(nullptr);
+    Strlcpy(gb_SkinPath, ram, sizeof(gb_SkinPath));
+    for (int i = 0; i < int(PICTURE_COUNT); i++) {
+        QImage picture(48, 48, QImage::Format_ARGB32);
+        picture.fill(Colour(i));
+        ASSERT_TRUE(picture.save(QString("%1/TR%2.png").arg(ram).arg(i)));
+    }
+    ASSERT_TRUE(LoadAllPictures());
+    void *library = CreateDockyLibrary();
+    application::ApplicationIconInfo aii {application::APPICONT_Docky, library};
+    uint32_t appID = application::RegisterApplication(nullptr, {nullptr, "test", true, &aii, false, nullptr});
+    ASSERT_NE(appID, 0u);
+
+    ASSERT_TRUE(WaitFor([] { return !Icon().kind.isEmpty(); }));
+    EXPECT_EQ(Icon().kind.toStdString(), gXView.empty() ? "docklet" : gXView);
+    EXPECT_TRUE(Shows(State_check, "Tavrin: Suche nach neuen News ...")); // armed by the frame-delay query
+    ASSERT_TRUE(
+        WaitFor([] { return (exec::SetSignal(0, 0) & SIGBREAKF_CTRL_E) != 0; })); // the first check falls due at once
+    gb_DockyData.load()->state = State_german;
+    EXPECT_TRUE(WaitFor([] { return Shows(State_german, "Tavrin: Neue deutsche News liegen vor !"); }));
+    ClickIcon();
+    EXPECT_TRUE(WaitFor([] { return (exec::SetSignal(0, 0) & SIGBREAKF_CTRL_F) != 0; }));
+
+    application::UnregisterApplication(appID);
+    EXPECT_EQ(tavrin::qt::CurrentDock(), nullptr);
+    EXPECT_TRUE(Icon().kind.isEmpty());
+    DeleteDockyLibrary(library);
+    FreeAllPictures();
+    gb_PrgTask = nullptr;
+    std::filesystem::remove_all(ram);
+}
+
+} // namespace
