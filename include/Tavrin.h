@@ -208,6 +208,7 @@ void RenewList(LONG side);
 void MarkChannelSeen(LONG side);
 
 // Browser, settings window, sound.
+void StartBrowser(CONST_STRPTR weblink);
 void ShowLink();
 void ReportLink();
 void DoSettings();

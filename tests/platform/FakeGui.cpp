@@ -144,9 +144,12 @@ void SetListBrowserLabels(Object *lb, exec::List *labels, int32_t selected)
     lb->selected = selected;
 }
 
-ListBrowserNode *ListBrowserSelectedNode(Object *)
+ListBrowserNode *ListBrowserSelectedNode(Object *lb)
 {
-    return nullptr;
+    exec::Node *node = lb->labels && lb->selected >= 0 ? exec::GetHead(lb->labels) : nullptr;
+    for (int32_t i = 0; node && i < lb->selected; i++)
+        node = exec::GetSucc(node);
+    return reinterpret_cast<ListBrowserNode *>(node);
 }
 
 } // namespace gui
