@@ -1,18 +1,23 @@
 #include <QApplication>
+#include <QComboBox>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <utility>
 
 #include "Tavrin.h"
+#include "platform/qt/QtPump.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/QtWindowText.h"
 
@@ -29,6 +34,8 @@ class QtEnvironment final : public testing::Environment {
     {
         setenv("TAVRIN_ASSIGN_RAM", mkdtemp(ram), 1);
         app = std::make_unique<QApplication>(argc, argv);
+        // The settings window's loop waits with Qt running, as in the program.
+        qt_pump::Install();
     }
     void TearDown() override
     {
@@ -132,6 +139,31 @@ TEST_F(MainWindowTest, PlacementAndSnapshot)
     Open(QPoint(120, 90));
     DoSnapshot();
     EXPECT_EQ(QRect(gb_WinLeft, gb_WinTop, gb_WinWidth, gb_WinHeight), QRect(120, 90, 520, 380));
+}
+
+// Runs `act` once `ready` holds, looking again every few milliseconds while the program waits.
+void When(const std::function<bool()> &ready, const std::function<void()> &act)
+{
+    QTimer::singleShot(5, [=] { ready() ? act() : When(ready, act); });
+}
+
+// The real settings window shows the record and gives it back unchanged, also an index that names no
+// item; its cancel key ends the visit.
+TEST_F(MainWindowTest, SettingsWindowKeepsTheRecord)
+{
+    Open();
+    gb_PrefsData = {2, 5, 1, "TR_special.8svx", 0, TRUE, "firefox --new-window", 7, 0, FALSE, 1};
+    const TavrinPrefs before = gb_PrefsData;
+    ASSERT_TRUE(CreateAllPrefsObjects());
+    SetPrefsVal();
+    EXPECT_EQ(static_cast<QComboBox *>(gb_IntervalGad->widget())->currentText(), "120");
+    EXPECT_EQ(static_cast<QComboBox *>(gb_OpenshowGad->widget())->currentText(), ""); // 7 names no item
+    When([] { return QApplication::activeModalWidget() && QApplication::activeModalWidget()->isActiveWindow(); },
+        [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_A, Qt::AltModifier); });
+    EXPECT_FALSE(PrefsMsgLoop());
+    GetPrefsVal();
+    EXPECT_EQ(std::memcmp(&gb_PrefsData, &before, sizeof(before)), 0);
+    DestroyAllPrefsObjects();
 }
 
 TEST(WindowTextTest, FeedBytesAreShownReadably)
