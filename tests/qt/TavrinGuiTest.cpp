@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
@@ -51,12 +52,12 @@ protected:
     void TearDown() override { DestroyAllObjects(); }
 
     // Opens the main window at the stored edges (0: centred) and shows a bold and a plain row in its list.
-    void Open(QPoint edges = {})
+    void Open(QPoint edges = {}, QSize size = {520, 380})
     {
         gb_WinLeft = edges.x();
         gb_WinTop = edges.y();
-        gb_WinWidth = 520;
-        gb_WinHeight = 380;
+        gb_WinWidth = size.width();
+        gb_WinHeight = size.height();
         ASSERT_TRUE(CreateAllObjects());
         gb_Win = gui::WM_OPEN(gb_WindowObj);
         main = dynamic_cast<tavrin::qt::WindowObject &>(*gb_WindowObj).window();
@@ -139,6 +140,16 @@ TEST_F(MainWindowTest, PlacementAndSnapshot)
     Open(QPoint(120, 90));
     DoSnapshot();
     EXPECT_EQ(QRect(gb_WinLeft, gb_WinTop, gb_WinWidth, gb_WinHeight), QRect(120, 90, 520, 380));
+}
+
+// The first start's stored 300 x 150 would show a few rows and a few letters of each title.
+TEST_F(MainWindowTest, FirstWindowShowsFiveRowsAndTheTitles)
+{
+    Open(QPoint(120, 90), QSize(300, 150));
+    QFont bold = View()->font();
+    bold.setBold(true);
+    EXPECT_GE(View()->header()->sectionSize(1), 40 * QFontMetrics(bold).averageCharWidth());
+    EXPECT_GE(View()->viewport()->height(), 5 * View()->visualItemRect(View()->topLevelItem(0)).height());
 }
 
 // Runs `act` once `ready` holds, looking again every few milliseconds while the program waits.

@@ -283,7 +283,8 @@ void WindowObject::place()
     const QRect inner = main->geometry(), outer = main->frameGeometry();
     const QSize frame(outer.width() - inner.width(), outer.height() - inner.height());
 
-    QSize size = stored ? QSize(m_width, m_height).expandedTo(main->minimumSizeHint()) : main->sizeHint();
+    // Never smaller than the layout needs, whatever was stored.
+    QSize size = (stored ? QSize(m_width, m_height) : main->sizeHint()).expandedTo(main->minimumSizeHint());
     size = size.boundedTo(area.size() - frame);
     const QSize total = size + frame;
     const QPoint centred
