@@ -74,6 +74,23 @@ enum GadgetIDs : ULONG {
     GID_Report = 6,
 };
 
+// Gadget IDs of the settings window.
+enum PrefsGadgetIDs : ULONG {
+    GID_Checklang = 21,
+    GID_Interval = 22,
+    GID_Request = 23,
+    GID_Sample = 24,
+    GID_Ringhio = 25,
+    GID_Browser = 26,
+    GID_Anzeige = 27,
+    GID_Openshow = 28,
+    GID_Savewin = 31,
+    GID_Snapshot = 32,
+    GID_Unsnapshot = 33,
+    GID_Save = 98,
+    GID_Cancel = 99,
+};
+
 // One news entry. The node's column texts point into `date` and `title`, so the record
 // and its node live and die together.
 struct TavrinData {
@@ -156,6 +173,12 @@ extern exec::List gb_List[Arsschanel_max];
 extern char *gb_Buffer[Arsschanel_max];
 extern LONG gb_DoMessage;
 
+// Settings window (null while it is not built).
+extern gui::Object *gb_PrefsWindowObj;
+extern gui::Window *gb_PrefsWin;
+extern gui::Object *gb_ChecklangGad, *gb_IntervalGad, *gb_RequestGad, *gb_SampleGad, *gb_RinghioGad, *gb_BrowserGad,
+    *gb_AnzeigeGad, *gb_OpenshowGad, *gb_SavewinGad, *gb_SnapshotGad, *gb_UnsnapshotGad, *gb_SaveGad, *gb_CancelGad;
+
 // Requester (TavrinRequester).
 LONG DisplayRequester(ULONG typ, CONST_STRPTR text, CONST_STRPTR button, ...);
 
@@ -205,7 +228,13 @@ void RenewList(LONG side);
 void MarkChannelSeen(LONG side);
 
 // Browser, settings window, sound.
+void StartBrowser(CONST_STRPTR weblink);
 void ShowLink();
 void ReportLink();
 void DoSettings();
+BOOL CreateAllPrefsObjects();
+void DestroyAllPrefsObjects();
+void SetPrefsVal();
+BOOL PrefsMsgLoop();
+void GetPrefsVal();
 void PlaySample();

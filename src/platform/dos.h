@@ -32,6 +32,9 @@ bool DevNameFromLock(Lock *lock, char *buf, size_t size);
 bool AddPart(char *path, const char *part, size_t size);
 
 struct File;
+// "URL:<address>" opens the address in the desktop's preferred browser (xdg-open, started without a shell,
+// the address passed unchanged) and gives a handle that reads nothing; "URL:NIL:" only checks that such a
+// handler is on PATH. Both give null when it is not there or cannot be started.
 File *Open(const char *name, int32_t mode);
 // Bytes moved, or -1 on error.
 int32_t Read(File *file, void *buf, int32_t length);
@@ -39,6 +42,13 @@ int32_t Write(File *file, const void *buf, int32_t length);
 // For MODE_NEWFILE the data reaches the named file only here: it is written to a temporary file
 // beside it and renamed over the old one. Returns false when that failed (the old file then stays).
 bool Close(File *file);
+
+// Starts a program in the background, without a shell: `command` is split into words at blanks (quotes
+// mean nothing), the first word names the program (looked up on PATH unless it holds a '/'), and
+// `argument` follows as one more word, unchanged. Input comes from `input`, output and errors go to
+// `output`; both handles are closed here in every case. 0 once the program runs, -1 when it cannot be
+// started (IoErr says why). Nothing waits for the program; it runs on in a session of its own.
+int32_t SystemTags(const char *command, const char *argument, File *input, File *output);
 
 // Sets an environment variable; GVF_SAVE_VAR also keeps it in ENVARC:.
 bool SetVar(const char *name, const char *value, int32_t size, uint32_t flags);

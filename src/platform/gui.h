@@ -124,6 +124,8 @@ Object *NewListBrowser(uint32_t id, const ColumnInfo *columns);
 struct LayoutMember {
     Object *object;
     uint32_t weight;
+    Object *label; // label image on the member's left (NewLabel), or null
+    int32_t minHeight; // pixels; 0 = the member's own
 };
 struct LayoutSpec {
     bool vertical;
@@ -131,8 +133,10 @@ struct LayoutSpec {
     bool spaceInner; // spacing between members
     bool evenSize; // all members the same size
     int32_t leftSpacing, rightSpacing, innerSpacing; // pixels; 0 = the host's default
+    const char *title; // a framed group with this title centred on its top edge, or null
+    int32_t topSpacing; // pixels; 0 = the host's default
 };
-// Null when any member is null or the group cannot be made; the members are then disposed.
+// Null when any member is null or the group cannot be made; members and labels are then disposed.
 Object *NewLayout(const LayoutSpec &desc, const LayoutMember *members, int count);
 
 struct WindowSpec {
@@ -146,6 +150,9 @@ struct WindowSpec {
     // Placement: a left or top of 0 means "centred with the layout's size". On opening the window is
     // moved and cut down to fit on its screen.
     int32_t left, top, width, height;
+    // A dialog (the settings window): modal for the whole program while it is open, no close gadget, no
+    // menu; it reports gadget events only.
+    bool dialog;
 };
 // Null when `layout` is null or the window cannot be made; it then disposes the layout.
 Object *NewWindowObject(const WindowSpec &desc);
@@ -175,6 +182,28 @@ void SetBusyPointer(Object *win, bool busy);
 // Keeps the windows repainting while the program's task is blocked (a download): handles paint and timer
 // events only, user input waits. Safe to call at any time, also without windows.
 void KeepAlive();
+
+// The settings gadgets. A chooser pops up its items (at most 10 at a time) and reports WMHI_GADGETUP with
+// its ID when one is picked; `labels` ends with a null entry and is copied. Item 0 starts selected.
+Object *NewChooser(uint32_t id, const char *const *labels);
+// A checkbox with its text to the right of the box; it starts selected and reports nothing.
+Object *NewCheckBox(uint32_t id, const char *text);
+// The attributes the settings window sets and reads. CHOOSER_Selected outside the chooser's list shows no
+// item and is read back as it was set.
+enum GadgetAttr : uint32_t { GA_Selected, GA_Disabled, CHOOSER_Selected };
+void SetGadgetAttr(Object *gadget, GadgetAttr attr, uint32_t value);
+uint32_t GetGadgetAttr(Object *gadget, GadgetAttr attr);
+// A file chooser: a read-only path field and a button that reports WMHI_GADGETUP with the ID, upon which
+// the program calls RequestFile. `title` is the file requester's title.
+Object *NewGetFile(uint32_t id, const char *title);
+// GETFILE_FullFile: the full path as bytes. The text returned stays valid until the gadget changes.
+void SetGetFilePath(Object *getfile, const char *path);
+const char *GetFilePath(Object *getfile);
+// GFILE_REQUEST: the file requester over the open window `win`, for an existing file; every file is shown
+// except icon files (".info"). True when the user chose one: the gadget then shows its full path.
+bool RequestFile(Object *getfile, Window *win);
+// A label image for a layout member (LayoutMember::label).
+Object *NewLabel(const char *text);
 
 // LISTBROWSER_RelEvent of the last release.
 uint32_t ListBrowserRelEvent(Object *lb);

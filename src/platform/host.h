@@ -25,6 +25,9 @@ namespace dos_host {
 // Test aid: after `bytes` more bytes every Write fails, as on a full disk; -1 switches it off.
 void FailWritesAfter(long bytes);
 
+// Test aid: returns once every program started by SystemTags or the URL device has ended.
+void WaitForStartedPrograms();
+
 } // namespace dos_host
 
 namespace application_host {

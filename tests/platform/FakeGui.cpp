@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <utility>
 
 // Gadgets, layouts and window objects share one record; only a window object has a signal bit.
 struct gui::Object {
-    std::vector<gui::Object *> members;
+    std::vector<gui::Object *> members; // a layout's members and labels, a window's layout
+    uint32_t attrs[3] = {1, 0, 0}; // by gui::GadgetAttr; checkboxes start selected
+    std::string path;
     exec::List *labels = nullptr;
     int32_t selected = -1;
     uint32_t relEvent = gui::LBRE_NORMAL;
@@ -19,6 +22,8 @@ struct gui::Object {
 
 static bool gFailOpen;
 static std::vector<std::string> gCalls;
+static std::function<void(gui::Object *)> gOnOpen;
+static std::string gNextFile;
 
 namespace gui {
 
@@ -35,12 +40,64 @@ Object *NewListBrowser(uint32_t, const ColumnInfo *)
 Object *NewLayout(const LayoutSpec &, const LayoutMember *members, int count)
 {
     auto *obj = new Object;
-    for (int i = 0; i < count; i++)
+    bool complete = true;
+    for (int i = 0; i < count; i++) {
         obj->members.push_back(members[i].object);
-    if (std::find(obj->members.begin(), obj->members.end(), nullptr) == obj->members.end())
+        complete = complete && members[i].object;
+        if (members[i].label)
+            obj->members.push_back(members[i].label);
+    }
+    if (complete)
         return obj;
     DisposeObject(obj);
     return nullptr;
+}
+
+Object *NewChooser(uint32_t, const char *const *)
+{
+    return new Object;
+}
+
+Object *NewCheckBox(uint32_t, const char *)
+{
+    return new Object;
+}
+
+void SetGadgetAttr(Object *gadget, GadgetAttr attr, uint32_t value)
+{
+    gadget->attrs[attr] = value;
+}
+
+uint32_t GetGadgetAttr(Object *gadget, GadgetAttr attr)
+{
+    return gadget->attrs[attr];
+}
+
+Object *NewGetFile(uint32_t, const char *)
+{
+    return new Object;
+}
+
+void SetGetFilePath(Object *getfile, const char *path)
+{
+    getfile->path = path;
+}
+
+const char *GetFilePath(Object *getfile)
+{
+    return getfile->path.c_str();
+}
+
+bool RequestFile(Object *getfile, Window *)
+{
+    if (!gNextFile.empty())
+        getfile->path = gNextFile;
+    return !gNextFile.empty();
+}
+
+Object *NewLabel(const char *)
+{
+    return new Object;
 }
 
 Object *NewWindowObject(const WindowSpec &desc)
@@ -72,7 +129,11 @@ void DisposeObject(Object *obj)
 Window *WM_OPEN(Object *win)
 {
     gCalls.emplace_back(gFailOpen ? "open failed" : "open");
-    return gFailOpen ? nullptr : reinterpret_cast<Window *>(win);
+    if (gFailOpen)
+        return nullptr;
+    if (gOnOpen)
+        gOnOpen(win);
+    return reinterpret_cast<Window *>(win);
 }
 
 void WM_CLOSE(Object *)
@@ -144,9 +205,12 @@ void SetListBrowserLabels(Object *lb, exec::List *labels, int32_t selected)
     lb->selected = selected;
 }
 
-ListBrowserNode *ListBrowserSelectedNode(Object *)
+ListBrowserNode *ListBrowserSelectedNode(Object *lb)
 {
-    return nullptr;
+    exec::Node *node = lb->labels && lb->selected >= 0 ? exec::GetHead(lb->labels) : nullptr;
+    for (int32_t i = 0; node && i < lb->selected; i++)
+        node = exec::GetSucc(node);
+    return reinterpret_cast<ListBrowserNode *>(node);
 }
 
 exec::List *ListBrowserLabels(Object *lb)
@@ -162,6 +226,8 @@ void Reset()
 {
     gFailOpen = false;
     gCalls.clear();
+    gOnOpen = nullptr;
+    gNextFile.clear();
 }
 
 const std::vector<std::string> &Calls()
@@ -203,6 +269,16 @@ int32_t Selected(gui::Object *lb)
 void SetRelEvent(gui::Object *lb, uint32_t event)
 {
     lb->relEvent = event;
+}
+
+void OnOpen(std::function<void(gui::Object *win)> hook)
+{
+    gOnOpen = std::move(hook);
+}
+
+void ChooseFile(const std::string &path)
+{
+    gNextFile = path;
 }
 
 } // namespace fakegui

@@ -5,6 +5,7 @@
 // does; it is queued and drained on the program's thread only.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,8 @@
 
 namespace fakegui {
 
-// Forgets the recorded calls and lets windows open again; existing objects stay as they are.
+// Forgets the recorded calls, the open hook and the chosen file, and lets windows open again; existing
+// objects stay as they are.
 void Reset();
 
 // Calls on windows and list browsers in order: "open", "open failed", "close", "iconify", "front",
@@ -30,5 +32,10 @@ bool Busy(gui::Object *win);
 exec::List *Labels(gui::Object *lb);
 int32_t Selected(gui::Object *lb);
 void SetRelEvent(gui::Object *lb, uint32_t event);
+
+// Called with the window object each time a window opens: a test queues the user's input there.
+void OnOpen(std::function<void(gui::Object *win)> hook);
+// The file the next file requester returns; empty: the user cancels it.
+void ChooseFile(const std::string &path);
 
 } // namespace fakegui

@@ -1,18 +1,24 @@
 #include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <utility>
 
 #include "Tavrin.h"
+#include "platform/qt/QtPump.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/QtWindowText.h"
 
@@ -29,6 +35,8 @@ class QtEnvironment final : public testing::Environment {
     {
         setenv("TAVRIN_ASSIGN_RAM", mkdtemp(ram), 1);
         app = std::make_unique<QApplication>(argc, argv);
+        // The settings window's loop waits with Qt running, as in the program.
+        qt_pump::Install();
     }
     void TearDown() override
     {
@@ -44,12 +52,12 @@ protected:
     void TearDown() override { DestroyAllObjects(); }
 
     // Opens the main window at the stored edges (0: centred) and shows a bold and a plain row in its list.
-    void Open(QPoint edges = {})
+    void Open(QPoint edges = {}, QSize size = {520, 380})
     {
         gb_WinLeft = edges.x();
         gb_WinTop = edges.y();
-        gb_WinWidth = 520;
-        gb_WinHeight = 380;
+        gb_WinWidth = size.width();
+        gb_WinHeight = size.height();
         ASSERT_TRUE(CreateAllObjects());
         gb_Win = gui::WM_OPEN(gb_WindowObj);
         main = dynamic_cast<tavrin::qt::WindowObject &>(*gb_WindowObj).window();
@@ -132,6 +140,41 @@ TEST_F(MainWindowTest, PlacementAndSnapshot)
     Open(QPoint(120, 90));
     DoSnapshot();
     EXPECT_EQ(QRect(gb_WinLeft, gb_WinTop, gb_WinWidth, gb_WinHeight), QRect(120, 90, 520, 380));
+}
+
+// The first start's stored 300 x 150 would show a few rows and a few letters of each title.
+TEST_F(MainWindowTest, FirstWindowShowsFiveRowsAndTheTitles)
+{
+    Open(QPoint(120, 90), QSize(300, 150));
+    QFont bold = View()->font();
+    bold.setBold(true);
+    EXPECT_GE(View()->header()->sectionSize(1), 40 * QFontMetrics(bold).averageCharWidth());
+    EXPECT_GE(View()->viewport()->height(), 5 * View()->visualItemRect(View()->topLevelItem(0)).height());
+}
+
+// Runs `act` once `ready` holds, looking again every few milliseconds while the program waits.
+void When(const std::function<bool()> &ready, const std::function<void()> &act)
+{
+    QTimer::singleShot(5, [=] { ready() ? act() : When(ready, act); });
+}
+
+// The real settings window shows the record and gives it back unchanged, also an index that names no
+// item; its cancel key ends the visit.
+TEST_F(MainWindowTest, SettingsWindowKeepsTheRecord)
+{
+    Open();
+    gb_PrefsData = {2, 5, 1, "TR_special.8svx", 0, TRUE, "firefox --new-window", 7, 0, FALSE, 1};
+    const TavrinPrefs before = gb_PrefsData;
+    ASSERT_TRUE(CreateAllPrefsObjects());
+    SetPrefsVal();
+    EXPECT_EQ(static_cast<QComboBox *>(gb_IntervalGad->widget())->currentText(), "120");
+    EXPECT_EQ(static_cast<QComboBox *>(gb_OpenshowGad->widget())->currentText(), ""); // 7 names no item
+    When([] { return QApplication::activeModalWidget() && QApplication::activeModalWidget()->isActiveWindow(); },
+        [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_A, Qt::AltModifier); });
+    EXPECT_FALSE(PrefsMsgLoop());
+    GetPrefsVal();
+    EXPECT_EQ(std::memcmp(&gb_PrefsData, &before, sizeof(before)), 0);
+    DestroyAllPrefsObjects();
 }
 
 TEST(WindowTextTest, FeedBytesAreShownReadably)

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,7 +78,9 @@ static File *OpenForWriting(const std::string &host)
     file->writing = true;
     file->target = host;
     if (!IsRegularOrMissing(host)) {
-        file->fd = open(host.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        // NIL: is an empty source as much as a sink: a program started with it as input reads its end.
+        const int access = host == "/dev/null" ? O_RDWR : O_WRONLY | O_TRUNC;
+        file->fd = open(host.c_str(), access | O_CLOEXEC);
     } else {
         std::string tmpl = host + ".XXXXXX";
         std::string buf = tmpl;
@@ -97,8 +100,21 @@ static File *OpenForWriting(const std::string &host)
     return file;
 }
 
+static File *OpenUrl(const char *address)
+{
+    const int fd = posix_dos::OpenUrl(address);
+    if (fd < 0)
+        return nullptr;
+    auto *file = new File;
+    file->fd = fd;
+    file->target = "/dev/null";
+    return file;
+}
+
 File *Open(const char *name, int32_t mode)
 {
+    if (name && strncasecmp(name, "URL:", 4) == 0)
+        return OpenUrl(name + 4);
     std::string host = posix_dos::Resolve(name);
     if (host.empty()) {
         SetIoErr(ENOENT);
@@ -310,6 +326,15 @@ void *SetProcWindow(void *window)
 }
 
 } // namespace dos
+
+namespace posix_dos {
+
+int FileDescriptor(dos::File *file)
+{
+    return file ? file->fd : -1;
+}
+
+} // namespace posix_dos
 
 namespace dos_host {
 

@@ -17,6 +17,10 @@ namespace {
 
 constexpr int RowSpacing = 3;
 constexpr int MinimumRows = 5;
+// The title column shows at least about this many characters.
+constexpr int MinimumTitleChars = 40;
+// The widest date the feeds give, as the date column shows it.
+constexpr char WidestDate[] = "00 Mmm 0000 00:00:00";
 
 class RowDelegate final : public QStyledItemDelegate {
 public:
@@ -34,10 +38,11 @@ public:
     {
     }
 
+    // Five rows, the whole date column and about 40 characters of title, in the bold face of new entries.
     QSize minimumSizeHint() const override
     {
         const QSize base = QTreeWidget::minimumSizeHint();
-        return {base.width(), std::max(base.height(), heightForRows(MinimumRows))};
+        return {std::max(base.width(), minimumWidth()), std::max(base.height(), heightForRows(MinimumRows))};
     }
 
     QSize sizeHint() const override
@@ -72,6 +77,18 @@ protected:
     }
 
 private:
+    int minimumWidth() const
+    {
+        QFont bold = font();
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        const int cellMargins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+        const int date = std::max(
+            header()->sectionSizeHint(0), metrics.horizontalAdvance(QLatin1String(WidestDate)) + cellMargins);
+        const int title = MinimumTitleChars * metrics.averageCharWidth() + cellMargins;
+        return 2 * frameWidth() + verticalScrollBar()->sizeHint().width() + date + title;
+    }
+
     int heightForRows(int rows) const
     {
         QStyleOptionViewItem option;

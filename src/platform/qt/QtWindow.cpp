@@ -127,16 +127,17 @@ protected:
             return QMainWindow::eventFilter(watched, event);
         if (m_owner.busy() && IsUserInput(event->type()))
             return true;
-        if (event->type() == QEvent::KeyPress)
+        if (event->type() == QEvent::KeyPress && !m_owner.dialog())
             reportKey(*static_cast<QKeyEvent *>(event));
         return false;
     }
 
     void closeEvent(QCloseEvent *event) override
     {
-        // The program decides whether the window goes away.
+        // The program decides whether the window goes away; a dialog has no close gadget to report.
         event->ignore();
-        m_owner.post({gui::WMHI_CLOSEWINDOW});
+        if (!m_owner.dialog())
+            m_owner.post({gui::WMHI_CLOSEWINDOW});
     }
 
     void changeEvent(QEvent *event) override
@@ -195,6 +196,7 @@ WindowObject::WindowObject(const gui::WindowSpec &desc, std::unique_ptr<gui::Obj
     , m_appPort(desc.appPort)
     , m_signalBit(signalBit)
     , m_iconifyGadget(desc.iconifyGadget)
+    , m_dialog(desc.dialog)
     , m_left(desc.left)
     , m_top(desc.top)
     , m_width(desc.width)
@@ -203,6 +205,7 @@ WindowObject::WindowObject(const gui::WindowSpec &desc, std::unique_ptr<gui::Obj
     MainWindow *main = this->main();
     main->setWindowTitle(ProgramText(desc.title));
     main->setCentralWidget(m_layout->widget());
+    AlignLabelColumns(main);
     BuildMenu(*main, desc.menu, *this);
     if (desc.screenTitle && *desc.screenTitle) {
         auto *version = new QLabel(ProgramText(desc.screenTitle));
@@ -219,6 +222,10 @@ WindowObject::WindowObject(const gui::WindowSpec &desc, std::unique_ptr<gui::Obj
         | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
     if (m_iconifyGadget)
         flags |= Qt::WindowMinimizeButtonHint;
+    if (m_dialog) {
+        flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        main->setWindowModality(Qt::ApplicationModal);
+    }
     main->setWindowFlags(flags);
     m_layout->setQueue(this);
 }
@@ -276,7 +283,8 @@ void WindowObject::place()
     const QRect inner = main->geometry(), outer = main->frameGeometry();
     const QSize frame(outer.width() - inner.width(), outer.height() - inner.height());
 
-    QSize size = stored ? QSize(m_width, m_height).expandedTo(main->minimumSizeHint()) : main->sizeHint();
+    // Never smaller than the layout needs, whatever was stored.
+    QSize size = (stored ? QSize(m_width, m_height) : main->sizeHint()).expandedTo(main->minimumSizeHint());
     size = size.boundedTo(area.size() - frame);
     const QSize total = size + frame;
     const QPoint centred

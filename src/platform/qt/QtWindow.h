@@ -34,6 +34,7 @@ public:
     uint32_t handleInput();
     uint32_t sigMask() const { return 1u << m_signalBit; }
     uint16_t qualifier() const { return m_qualifier; }
+    bool dialog() const { return m_dialog; }
     void setBusy(bool busy);
     bool busy() const { return m_busy; }
     QMainWindow *window() const;
@@ -55,6 +56,7 @@ private:
     int32_t m_signalBit;
     uint16_t m_qualifier = 0;
     bool m_iconifyGadget;
+    bool m_dialog;
     bool m_busy = false;
     bool m_placed = false;
     State m_state = State::Closed;

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <algorithm>
 #include <new>
@@ -21,13 +24,30 @@ bool WidgetsAvailable()
     return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
 }
 
+void AlignLabelColumns(QWidget *root)
+{
+    QList<QWidget *> labels;
+    int widest = 0;
+    for (QFormLayout *form : root->findChildren<QFormLayout *>()) {
+        for (int row = 0; row < form->rowCount(); row++) {
+            QLayoutItem *item = form->itemAt(row, QFormLayout::LabelRole);
+            if (item && item->widget()) {
+                labels << item->widget();
+                widest = std::max(widest, item->widget()->sizeHint().width());
+            }
+        }
+    }
+    for (QWidget *label : labels)
+        label->setMinimumWidth(widest);
+}
+
 namespace {
 
 // The group may grow along an axis when one of its members may.
-QSizePolicy::Policy GroupPolicy(const std::vector<std::unique_ptr<gui::Object>> &members, Qt::Orientation axis)
+QSizePolicy::Policy GroupPolicy(const std::vector<LayoutMember> &members, Qt::Orientation axis)
 {
     for (const auto &member : members) {
-        const QSizePolicy policy = member->widget()->sizePolicy();
+        const QSizePolicy policy = member.object->widget()->sizePolicy();
         const QSizePolicy::Policy p = axis == Qt::Horizontal ? policy.horizontalPolicy() : policy.verticalPolicy();
         if (p & QSizePolicy::GrowFlag)
             return QSizePolicy::Preferred;
@@ -36,18 +56,73 @@ QSizePolicy::Policy GroupPolicy(const std::vector<std::unique_ptr<gui::Object>> 
 }
 
 // Even-sized members all ask for the room of the widest (or tallest) one and share the space equally.
-void MakeEvenSize(const std::vector<std::unique_ptr<gui::Object>> &members, bool vertical)
+void MakeEvenSize(const std::vector<LayoutMember> &members, bool vertical)
 {
     int largest = 0;
     for (const auto &member : members) {
-        const QSize hint = member->widget()->sizeHint();
+        const QSize hint = member.object->widget()->sizeHint();
         largest = std::max(largest, vertical ? hint.height() : hint.width());
     }
     for (const auto &member : members) {
         if (vertical)
-            member->widget()->setMinimumHeight(largest);
+            member.object->widget()->setMinimumHeight(largest);
         else
-            member->widget()->setMinimumWidth(largest);
+            member.object->widget()->setMinimumWidth(largest);
+    }
+}
+
+QWidget *GroupWidget(const char *title)
+{
+    if (!title)
+        return new QWidget;
+    auto *frame = new QGroupBox(LiteralLabel(title));
+    frame->setAlignment(Qt::AlignHCenter);
+    return frame;
+}
+
+bool HasLabels(const std::vector<LayoutMember> &members)
+{
+    return std::any_of(members.begin(), members.end(), [](const LayoutMember &m) { return m.label != nullptr; });
+}
+
+void SetSpacing(QLayout *layout, const gui::LayoutSpec &desc)
+{
+    const QMargins defaults = layout->contentsMargins();
+    QMargins margins = desc.spaceOuter ? defaults : QMargins();
+    if (desc.leftSpacing)
+        margins.setLeft(desc.leftSpacing);
+    if (desc.rightSpacing)
+        margins.setRight(desc.rightSpacing);
+    if (desc.topSpacing)
+        margins.setTop(desc.topSpacing);
+    layout->setContentsMargins(margins);
+    if (desc.innerSpacing)
+        layout->setSpacing(desc.innerSpacing);
+    else if (!desc.spaceInner)
+        layout->setSpacing(0);
+}
+
+// Labelled members stand one under the other, their labels lined up in a column on the left.
+void FillForm(QWidget *group, const std::vector<LayoutMember> &members)
+{
+    auto *form = new QFormLayout(group);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    for (const auto &member : members) {
+        auto *label = member.label ? qobject_cast<QLabel *>(member.label->widget()) : nullptr;
+        if (label)
+            label->setBuddy(member.object->widget());
+        form->addRow(label, member.object->widget());
+    }
+}
+
+void FillBox(QWidget *group, const gui::LayoutSpec &desc, const std::vector<LayoutMember> &members)
+{
+    auto *box = new QBoxLayout(desc.vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, group);
+    if (desc.evenSize)
+        MakeEvenSize(members, desc.vertical);
+    for (const auto &member : members) {
+        const int weight = desc.evenSize && member.weight == 0 ? 1 : static_cast<int>(member.weight);
+        box->addWidget(member.object->widget(), weight);
     }
 }
 
@@ -66,30 +141,19 @@ public:
 
 } // namespace
 
-LayoutObject::LayoutObject(const gui::LayoutSpec &desc, std::vector<std::unique_ptr<gui::Object>> members,
-    const std::vector<uint32_t> &weights)
-    : gui::Object(new QWidget)
+LayoutObject::LayoutObject(const gui::LayoutSpec &desc, std::vector<LayoutMember> members)
+    : gui::Object(GroupWidget(desc.title))
     , m_members(std::move(members))
 {
-    auto *box = new QBoxLayout(desc.vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, widget());
-    const QMargins defaults = box->contentsMargins();
-    QMargins margins = desc.spaceOuter ? defaults : QMargins();
-    if (desc.leftSpacing)
-        margins.setLeft(desc.leftSpacing);
-    if (desc.rightSpacing)
-        margins.setRight(desc.rightSpacing);
-    box->setContentsMargins(margins);
-    if (desc.innerSpacing)
-        box->setSpacing(desc.innerSpacing);
-    else if (!desc.spaceInner)
-        box->setSpacing(0);
-
-    if (desc.evenSize)
-        MakeEvenSize(m_members, desc.vertical);
-    for (size_t i = 0; i < m_members.size(); i++) {
-        const int weight = desc.evenSize && weights[i] == 0 ? 1 : static_cast<int>(weights[i]);
-        box->addWidget(m_members[i]->widget(), weight);
+    for (const auto &member : m_members) {
+        if (member.minHeight)
+            member.object->widget()->setMinimumHeight(member.minHeight);
     }
+    if (HasLabels(m_members))
+        FillForm(widget(), m_members);
+    else
+        FillBox(widget(), desc, m_members);
+    SetSpacing(widget()->layout(), desc);
     widget()->setSizePolicy(GroupPolicy(m_members, Qt::Horizontal), GroupPolicy(m_members, Qt::Vertical));
 }
 
@@ -103,7 +167,7 @@ void LayoutObject::setQueue(InputQueue *queue)
 {
     gui::Object::setQueue(queue);
     for (const auto &member : m_members)
-        member->setQueue(queue);
+        member.object->setQueue(queue);
 }
 
 } // namespace tavrin::qt
@@ -119,19 +183,16 @@ Object *NewButton(uint32_t id, const char *label)
 
 Object *NewLayout(const LayoutSpec &desc, const LayoutMember *members, int count)
 {
-    std::vector<std::unique_ptr<Object>> owned;
-    std::vector<uint32_t> weights;
+    std::vector<tavrin::qt::LayoutMember> owned;
     bool complete = count >= 0;
     for (int i = 0; i < count; i++) {
-        if (members[i].object)
-            owned.emplace_back(members[i].object);
-        else
-            complete = false;
-        weights.push_back(members[i].weight);
+        owned.push_back({std::unique_ptr<Object>(members[i].object), std::unique_ptr<Object>(members[i].label),
+            members[i].weight, members[i].minHeight});
+        complete = complete && members[i].object;
     }
     if (!complete || !tavrin::qt::WidgetsAvailable())
-        return nullptr; // the members made so far go with `owned`
-    return new (std::nothrow) tavrin::qt::LayoutObject(desc, std::move(owned), weights);
+        return nullptr; // the members and labels made so far go with `owned`
+    return new (std::nothrow) tavrin::qt::LayoutObject(desc, std::move(owned));
 }
 
 void DisposeObject(Object *obj)

@@ -25,6 +25,9 @@ struct InputEvent {
 // Widgets exist only in a program that runs a QApplication (not without a display).
 bool WidgetsAvailable();
 
+// Gives the label columns of all labelled groups under `root` one width, so that the groups line up.
+void AlignLabelColumns(QWidget *root);
+
 class InputQueue {
 public:
     virtual void post(const InputEvent &event) = 0;
@@ -65,16 +68,23 @@ private:
 
 namespace tavrin::qt {
 
-// A layout group: a plain widget with a box layout that owns its member objects.
+struct LayoutMember {
+    std::unique_ptr<gui::Object> object;
+    std::unique_ptr<gui::Object> label; // may be null
+    uint32_t weight = 0;
+    int32_t minHeight = 0;
+};
+
+// A layout group: a plain widget or a titled frame with a box layout, or a form layout when members
+// have labels. It owns its member objects and their labels.
 class LayoutObject final : public gui::Object {
 public:
-    LayoutObject(const gui::LayoutSpec &desc, std::vector<std::unique_ptr<gui::Object>> members,
-        const std::vector<uint32_t> &weights);
+    LayoutObject(const gui::LayoutSpec &desc, std::vector<LayoutMember> members);
     ~LayoutObject() override;
     void setQueue(InputQueue *queue) override;
 
 private:
-    std::vector<std::unique_ptr<gui::Object>> m_members;
+    std::vector<LayoutMember> m_members;
 };
 
 } // namespace tavrin::qt
