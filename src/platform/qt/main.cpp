@@ -23,6 +23,8 @@ static bool HaveDisplay()
 // `tavrin --workbench [TOOLTYPE ...]` is a Workbench start; anything else is a Shell start.
 int main(int argc, char **argv)
 {
+    // First, so that a quit that comes while Qt starts is a quit too, not the default end.
+    posix_signals::Install(exec::FindTask(nullptr));
     std::unique_ptr<QApplication> app;
     if (HaveDisplay()) {
         app = std::make_unique<QApplication>(argc, argv);
@@ -31,7 +33,14 @@ int main(int argc, char **argv)
         qt_pump::Install();
         net_host::SetIdleHook(gui::KeepAlive);
     }
-    posix_signals::Install(exec::FindTask(nullptr));
+    // Goes before the application does: nothing may wake Qt's event loop once it is destroyed.
+    struct SignalsStopper {
+        ~SignalsStopper()
+        {
+            posix_signals::Stop();
+            exec_host::SetEventPump(nullptr, nullptr);
+        }
+    } stopSignals;
 
     if (argc >= 2 && strcmp(argv[1], "--workbench") == 0) {
         icon::WBStartup wbs {"Tavrin", argv + 2};

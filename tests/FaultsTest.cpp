@@ -1,0 +1,101 @@
+// Faults found by trying Tavrin as a hostile server, a signal sender or another local user would:
+// each case failed before its mend. `ctest -L faults` runs them alone.
+
+#include <chrono>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "Tavrin.h"
+#include "TavrinLocale.h"
+#include "platform/LoopbackServer.h"
+#include "platform/TestPlatform.h"
+#include "platform/net.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// Only a guard against hanging: every wait below ends at once when the program is sound.
+constexpr auto Patience = std::chrono::seconds(30);
+
+TEST(Faults, ADrippingDownloadEndsAtItsDeadline)
+{
+    testplat::Reset();
+    net::SetDownloadTimeout(300);
+    std::string buffer((gb_RSSBufSize = 200000) + 1, '\0');
+    LoopbackServer server(LoopbackServer::Mode::Drip);
+    snprintf(gb_NewsADR, sizeof gb_NewsADR, "%s", server.address().c_str());
+    EXPECT_FALSE(getNewsInternal(buffer.data(), Kestrel_german));
+    ASSERT_EQ(testplat::Requesters().size(), 1u);
+    EXPECT_EQ(testplat::Requesters()[0].body, STR_ERR_ReceiveDataError);
+    net::SetDownloadTimeout(net::DefaultDownloadTimeoutMs);
+}
+
+// The real program, started through the shell with the test's devices and display (offscreen).
+class Tavrin {
+public:
+    explicit Tavrin(const std::string &env = {})
+        : out(
+            popen(("echo $$; exec env " + env + " " + getenv("TAVRIN_BUILD_DIR") + "/tavrin --workbench").c_str(), "r"))
+    {
+        Await("\n");
+        pid = std::atoi(seen.c_str());
+    }
+    ~Tavrin()
+    {
+        Exit(SIGKILL);
+        pclose(out);
+    }
+    // Reads its output until `text` has come; false when the output ends first.
+    bool Await(const std::string &text)
+    {
+        char buf[4096];
+        for (auto end = Clock::now() + Patience; seen.find(text) == std::string::npos;) {
+            pollfd p {fileno(out), POLLIN, 0};
+            const ssize_t n = poll(&p, 1, 100) > 0 ? read(p.fd, buf, sizeof buf) : 0;
+            if (n < 0 || (n == 0 && p.revents) || Clock::now() > end)
+                return false;
+            seen.append(buf, static_cast<size_t>(n));
+        }
+        return true;
+    }
+    // Its exit code, or -1 when a signal ended it. Meanwhile it is sent `nagging` again and again,
+    // and SIGKILL once all patience is gone.
+    int Exit(int nagging = 0)
+    {
+        int status = 0;
+        for (auto end = Clock::now() + Patience; pid > 0 && waitpid(pid, &status, WNOHANG) == 0; poll(nullptr, 0, 1))
+            kill(pid, Clock::now() > end ? SIGKILL : nagging);
+        pid = 0;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    pid_t pid = 0;
+
+private:
+    FILE *out;
+    std::string seen;
+};
+
+// A quit ends the requester that damaged settings bring, or a download from a dripping server, and
+// more quits while it ends do no harm.
+TEST(Faults, TheRealProgramEndsWhenToldWhateverItWaitsFor)
+{
+    testplat::Devices dev;
+    const std::string conf = dev.envarc() + "Tavrin.conf";
+    testplat::WriteFile(conf, "short");
+    for (int run = 0; run < 5; run++) {
+        LoopbackServer server(LoopbackServer::Mode::Drip);
+        testplat::WriteFile(
+            dev.envarc() + "Tavrin.info", "DEBUG=START,HTTP\nOPENGUI\nNEWSADR=" + server.address() + "\n");
+        Tavrin tavrin;
+        ASSERT_TRUE(tavrin.Await(run ? " Attempting to send" : "Icon:")) << run;
+        kill(tavrin.pid, SIGTERM);
+        EXPECT_EQ(tavrin.Exit(SIGTERM), 0) << run;
+    }
+    EXPECT_EQ(testplat::ReadFile(conf).size(), 428u);
+}
+
+} // namespace
