@@ -98,4 +98,12 @@ TEST(Faults, TheRealProgramEndsWhenToldWhateverItWaitsFor)
     EXPECT_EQ(testplat::ReadFile(conf).size(), 428u);
 }
 
+TEST(Faults, AnXServerThatDoesNotAnswerCountsAsNoDisplay)
+{
+    testplat::Devices dev;
+    Tavrin tavrin("-u QT_QPA_PLATFORM DISPLAY=:87");
+    EXPECT_TRUE(tavrin.Await("Error: Requester kann nicht erzeugt werden !"));
+    EXPECT_EQ(tavrin.Exit(), 0);
+}
+
 } // namespace
