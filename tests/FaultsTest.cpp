@@ -9,11 +9,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "CatalogImage.h"
 #include "Tavrin.h"
 #include "TavrinLocale.h"
 #include "platform/LoopbackServer.h"
 #include "platform/TestPlatform.h"
 #include "platform/net.h"
+
+extern gui::NewMenu gb_MenuDescribe[];
 
 namespace {
 
@@ -32,6 +35,21 @@ TEST(Faults, ADrippingDownloadEndsAtItsDeadline)
     ASSERT_EQ(testplat::Requesters().size(), 1u);
     EXPECT_EQ(testplat::Requesters()[0].body, STR_ERR_ReceiveDataError);
     net::SetDownloadTimeout(net::DefaultDownloadTimeoutMs);
+}
+
+TEST(Faults, AMenuTextWithoutKeyAndLabelGivesTheBuiltInOne)
+{
+    const std::pair<std::string, std::string> cases[]
+        = {{std::string("X\0Exit", 6), "X Exit"}, {"X", "Q Beenden"}, {"", "Q Beenden"}, {"Exit", "Q Beenden"}};
+    testplat::Devices dev;
+    for (const auto &[text, shown] : cases) {
+        gb_Catalog = Parse(Form(kFver + Chunk("STRS", Record(TX_Menu_Quit, text))));
+        ASSERT_TRUE(CreateAllObjects());
+        EXPECT_EQ(std::string(gb_MenuDescribe[2].nm_CommKey) + " " + gb_MenuDescribe[2].nm_Label, shown);
+        DestroyAllObjects();
+        locale::CloseCatalog(gb_Catalog);
+    }
+    gb_Catalog = nullptr;
 }
 
 // The real program, started through the shell with the test's devices and display (offscreen).
