@@ -3,9 +3,11 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 #include "TavrinLocale.h"
 #include "platform/LoopbackServer.h"
 #include "platform/TestPlatform.h"
+#include "platform/dos.h"
 #include "platform/net.h"
 
 extern gui::NewMenu gb_MenuDescribe[];
@@ -23,6 +26,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 // Only a guard against hanging: every wait below ends at once when the program is sound.
 constexpr auto Patience = std::chrono::seconds(30);
+
+mode_t ModeOf(const std::string &path)
+{
+    struct stat st { };
+    lstat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
 
 TEST(Faults, ADrippingDownloadEndsAtItsDeadline)
 {
@@ -97,23 +107,42 @@ private:
     std::string seen;
 };
 
-// A quit ends the requester that damaged settings bring, or a download from a dripping server, and
-// more quits while it ends do no harm.
-TEST(Faults, TheRealProgramEndsWhenToldWhateverItWaitsFor)
+// A FIFO, a huge icon file, damaged settings, a shared RAM: and a dripping server at once. A quit
+// ends the requester that the damage brings, or the download, and more quits while it ends do no harm.
+TEST(Faults, TheRealProgramStartsAmongHostileFilesAndEndsWhenTold)
 {
     testplat::Devices dev;
-    const std::string conf = dev.envarc() + "Tavrin.conf";
+    const std::string conf = dev.envarc() + "Tavrin.conf", ts = dev.envarc() + "Tavrin.ts";
     testplat::WriteFile(conf, "short");
+    ASSERT_EQ(mkfifo(ts.c_str(), 0600), 0);
+    chmod(dev.ram().c_str(), 01777);
     for (int run = 0; run < 5; run++) {
         LoopbackServer server(LoopbackServer::Mode::Drip);
-        testplat::WriteFile(
-            dev.envarc() + "Tavrin.info", "DEBUG=START,HTTP\nOPENGUI\nNEWSADR=" + server.address() + "\n");
+        testplat::WriteFile(dev.envarc() + "Tavrin.info",
+            "DEBUG=START,HTTP\nOPENGUI\nNEWSADR=" + server.address() + "\n" + std::string(70000, '#')
+                + "\nSTARTDELAY=9\n");
         Tavrin tavrin;
-        ASSERT_TRUE(tavrin.Await(run ? " Attempting to send" : "Icon:")) << run;
+        ASSERT_TRUE(tavrin.Await(run ? " Attempting to send" : "Icon: startdelay = 0 ")) << run;
         kill(tavrin.pid, SIGTERM);
         EXPECT_EQ(tavrin.Exit(SIGTERM), 0) << run;
     }
     EXPECT_EQ(testplat::ReadFile(conf).size(), 428u);
+    EXPECT_EQ(ModeOf(dev.ram()), 01777u);
+    EXPECT_EQ(ModeOf(dev.ram() + "Tavrin.lock"), 0600u);
+    const int reader = open(ts.c_str(), O_RDWR); // a writer would not even wait
+    EXPECT_EQ(dos::Open("ENVARC:Tavrin.ts", dos::MODE_NEWFILE), nullptr);
+    close(reader);
+
+    // Without XDG_RUNTIME_DIR the default RAM: lies in /tmp, where a link may wait for it.
+    testplat::TempDir tmp;
+    const std::string target = tmp.file("target");
+    mkdir(target.c_str(), 0755);
+    symlink(target.c_str(), tmp.file("tavrin").c_str());
+    Tavrin refused("-u TAVRIN_ASSIGN_RAM XDG_RUNTIME_DIR=" + tmp.path());
+    ASSERT_TRUE(refused.Await("Registriere Anwendung"));
+    EXPECT_EQ(refused.Exit(SIGTERM), 0);
+    EXPECT_EQ(ModeOf(target), 0755u);
+    EXPECT_FALSE(testplat::FileExists(target + "/Tavrin.lock"));
 }
 
 TEST(Faults, AnXServerThatDoesNotAnswerCountsAsNoDisplay)

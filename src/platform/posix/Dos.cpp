@@ -38,6 +38,25 @@ bool IsRegularOrMissing(const std::string &path)
     return stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode);
 }
 
+// Opens without waiting (a FIFO would wait for its other end for ever) and keeps the file only when
+// it is of `type`, so a FIFO or device in place of a settings file can neither hang the program nor
+// feed it without end. Returns the descriptor, or -1 with errno set.
+int OpenNonBlocking(const std::string &host, int flags, mode_t type)
+{
+    const int fd = open(host.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st { };
+    if (fstat(fd, &st) != 0 || (st.st_mode & S_IFMT) != type) {
+        const bool isDir = S_ISDIR(st.st_mode);
+        close(fd);
+        errno = isDir ? EISDIR : EINVAL;
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 } // namespace
 
 // A file opened for writing goes to a temporary file beside its target and replaces the
@@ -77,7 +96,7 @@ static File *OpenForWriting(const std::string &host)
     file->writing = true;
     file->target = host;
     if (!IsRegularOrMissing(host)) {
-        file->fd = open(host.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        file->fd = OpenNonBlocking(host, O_WRONLY, S_IFCHR); // a device such as NIL:, written in place
     } else {
         std::string tmpl = host + ".XXXXXX";
         std::string buf = tmpl;
@@ -106,15 +125,9 @@ File *Open(const char *name, int32_t mode)
     }
     if (mode == MODE_NEWFILE)
         return OpenForWriting(host);
-    int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenNonBlocking(host, O_RDONLY, S_IFREG);
     if (fd < 0) {
         SetIoErr(errno);
-        return nullptr;
-    }
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        close(fd);
-        SetIoErr(EISDIR);
         return nullptr;
     }
     auto *file = new File;

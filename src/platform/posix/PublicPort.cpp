@@ -99,8 +99,9 @@ int BindListener(const std::string &path, ino_t *inode)
         unlink(path.c_str());
         rc = bind(fd, reinterpret_cast<const sockaddr *>(&addr), sizeof(addr));
     }
+    // Only the user may connect, also in a shared directory that RAM: was assigned to.
     struct stat st;
-    if (rc != 0 || listen(fd, 8) != 0 || stat(path.c_str(), &st) != 0) {
+    if (rc != 0 || chmod(path.c_str(), 0600) != 0 || listen(fd, 8) != 0 || stat(path.c_str(), &st) != 0) {
         if (errno != EADDRINUSE)
             ReportError("bind", path);
         close(fd);
