@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <string>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 #include "CatalogImage.h"
 #include "Tavrin.h"
@@ -17,6 +20,7 @@
 #include "platform/LoopbackServer.h"
 #include "platform/TestPlatform.h"
 #include "platform/dos.h"
+#include "platform/host.h"
 #include "platform/net.h"
 
 extern gui::NewMenu gb_MenuDescribe[];
@@ -60,6 +64,34 @@ TEST(Faults, AMenuTextWithoutKeyAndLabelGivesTheBuiltInOne)
         locale::CloseCatalog(gb_Catalog);
     }
     gb_Catalog = nullptr;
+}
+
+TEST(Faults, SilentClientsOfThePublicPortDoNotHoldUpAWakeup)
+{
+    testplat::Devices dev;
+    port_host::SetFirstByteTimeout(600000);
+    exec::MsgPort *port = exec::CreatePort();
+    ASSERT_TRUE(exec::AddPort(port, "Tavrin68k_port"));
+    EXPECT_EQ(ModeOf(dev.ram() + "Tavrin68k_port"), 0600u);
+    sockaddr_un addr {AF_UNIX, {}};
+    snprintf(addr.sun_path, sizeof addr.sun_path, "%sTavrin68k_port", dev.ram().c_str());
+    std::vector<int> clients;
+    for (int i = 0; i <= 30; i++) {
+        clients.push_back(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0)); // a full queue fails, never blocks
+        ASSERT_EQ(connect(clients.back(), reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    }
+    ASSERT_EQ(write(clients.back(), "wakeup\n", 7), 7); // the last one; the others stay silent
+    exec::Message *msg = nullptr;
+    for (auto end = Clock::now() + Patience; !(msg = exec::GetMsg(port)) && Clock::now() < end;)
+        poll(nullptr, 0, 10);
+    ASSERT_NE(msg, nullptr);
+    EXPECT_STREQ(msg->mn_Node.ln_Name, "wakeup");
+    exec::ReplyMsg(msg);
+    exec::RemPort(port);
+    exec::DeletePort(port);
+    for (int fd : clients)
+        close(fd);
+    port_host::SetFirstByteTimeout(1000);
 }
 
 // The real program, started through the shell with the test's devices and display (offscreen).

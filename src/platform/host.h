@@ -50,3 +50,10 @@ using IdleFn = void (*)();
 void SetIdleHook(IdleFn hook);
 
 } // namespace net_host
+
+namespace port_host {
+
+// How long a public port's client may stay silent before its first byte (1000 ms); tests lengthen it.
+void SetFirstByteTimeout(int ms);
+
+} // namespace port_host
