@@ -211,6 +211,10 @@ BOOL PrefsMsgLoop()
             if ((input & gui::WMHI_CLASSMASK) == gui::WMHI_GADGETUP
                 && !HandlePrefsGadget(input & gui::WMHI_GADGETMASK, &result))
                 laufen = FALSE;
+            // The window has no close gadget: the host closes it only for a quit from outside
+            // (log-out), which must not wait for the user. That ends the visit as Cancel does.
+            if ((input & gui::WMHI_CLASSMASK) == gui::WMHI_CLOSEWINDOW)
+                laufen = FALSE;
         }
     }
     gui::WM_CLOSE(gb_PrefsWindowObj);
