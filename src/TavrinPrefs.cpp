@@ -68,9 +68,9 @@ static gui::LayoutMember Labelled(gui::Object *gadget, LONG label)
 // A framed group with its title, members one under the other with their labels on the left.
 static gui::Object *LabelledGroup(LONG title, const gui::LayoutMember *members, int count)
 {
-    gui::LayoutSpec spec = {true, true, true, false, 0, 0, 0};
-    spec.title = GetString(title);
-    return gui::NewLayout(spec, members, count);
+    gui::LayoutSpec group = {true, true, true, false, 0, 0, 0};
+    group.title = GetString(title);
+    return gui::NewLayout(group, members, count);
 }
 
 // Every gadget goes into exactly one group and every group into the outer one, so a failure anywhere
