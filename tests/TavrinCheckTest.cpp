@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "CatalogImage.h"
 #include "Tavrin.h"
 #include "platform/FakeAnnounce.h"
 #include "platform/FakeGui.h"
@@ -28,19 +29,6 @@ const std::string kFeed = "HTTP/1.0 200 OK\r\nContent-Type: application/rss+xml\
                           "</channel></rss>";
 const ULONG kNewest = 1544013296;
 
-std::string Be32(ULONG v)
-{
-    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
-}
-
-int CountEntries(exec::List *list)
-{
-    int n = 0;
-    for (exec::Node *node = exec::GetHead(list); node; node = exec::GetSucc(node))
-        n++;
-    return n;
-}
-
 struct RenewListTest : testing::Test {
     testplat::Devices devices;
     TavrinDockyData dock {};
@@ -48,7 +36,7 @@ struct RenewListTest : testing::Test {
     void SetUp() override
     {
         testplat::Reset();
-        fakegui::Reset();
+        fakegui::host = {};
         gb_RSSBufSize = 200000;
         gb_Debug = 0;
         gb_TS[0] = gb_TS[1] = gb_TS[2] = 0;
@@ -56,7 +44,7 @@ struct RenewListTest : testing::Test {
         gb_DockyData = &dock;
         ASSERT_TRUE(CreateAllObjects());
         gb_Win = gui::WM_OPEN(gb_WindowObj);
-        fakegui::ClearCalls();
+        fakegui::host.calls.clear();
     }
     void TearDown() override
     {
@@ -64,24 +52,21 @@ struct RenewListTest : testing::Test {
         gb_Win = nullptr;
         gb_DockyData = nullptr;
     }
-
-    void Renew(const LoopbackServer &server, LONG side)
-    {
-        snprintf(gb_NewsADR, sizeof gb_NewsADR, "%s", server.address().c_str());
-        RenewList(side);
-    }
-    std::string TimestampFile() const { return testplat::ReadFile(devices.envarc() + "Tavrin.ts"); }
 };
 
-TEST_F(RenewListTest, ReloadMarksTheChannelSeenAndShowsItUnselected)
+// A reload marks the channel seen and shows it again with nothing selected; a failed one leaves the
+// timestamps, the state and the file alone, but empties the list.
+TEST_F(RenewListTest, ReloadTable)
 {
     const struct {
         LONG side;
         LONG stateBefore, stateAfter;
+        bool fails = false;
     } kCases[] = {
         {Kestrel_german, State_ge, State_english},
         {Kestrel_german, State_english, State_english},
         {Kestrel_german, State_german, State_none},
+        {Kestrel_german, State_ge, State_ge, true}, // the window is open: the failure is reported
         {Kestrel_english, State_ge, State_german},
         {Kestrel_english, State_german, State_german},
         // The no-network state has no German flag to clear, though its value has the bit.
@@ -89,49 +74,28 @@ TEST_F(RenewListTest, ReloadMarksTheChannelSeenAndShowsItUnselected)
     };
     for (const auto &c : kCases) {
         gb_TS[0] = gb_TS[1] = 7;
+        testplat::WriteFile(devices.envarc() + "Tavrin.ts", Be32(7) + Be32(7));
         dock.state = c.stateBefore;
-        LoopbackServer server(LoopbackServer::Mode::Answer, kFeed);
-        fakegui::ClearCalls();
-        Renew(server, c.side);
+        LoopbackServer server(c.fails ? LoopbackServer::Mode::Refusing : LoopbackServer::Mode::Answer, kFeed);
+        fakegui::host.calls.clear();
+        testplat::Reset();
+        snprintf(gb_NewsADR, sizeof gb_NewsADR, "%s", server.address().c_str());
+        RenewList(c.side);
 
-        EXPECT_EQ(gb_TS[c.side], kNewest);
+        const ULONG seen = c.fails ? 7 : kNewest;
+        EXPECT_EQ(gb_TS[c.side], seen);
         EXPECT_EQ(gb_TS[1 - c.side], 7u);
         EXPECT_EQ(dock.state.load(), c.stateAfter) << c.side << " from " << c.stateBefore;
-        EXPECT_EQ(TimestampFile(), c.side == 0 ? Be32(kNewest) + Be32(7) : Be32(7) + Be32(kNewest));
-        EXPECT_EQ(CountEntries(&gb_List[c.side]), 3); // the channel's own entry and two items
-        EXPECT_EQ(fakegui::Labels(gb_NewslistGad), &gb_List[c.side]);
-        EXPECT_EQ(fakegui::Selected(gb_NewslistGad), -1);
+        EXPECT_EQ(testplat::ReadFile(devices.envarc() + "Tavrin.ts"),
+            c.side == 0 ? Be32(seen) + Be32(7) : Be32(7) + Be32(seen));
+        EXPECT_EQ(exec::GetHead(&gb_List[c.side]) == nullptr, c.fails);
+        EXPECT_EQ(gui::ListBrowserLabels(gb_NewslistGad), &gb_List[c.side]);
+        EXPECT_EQ(gui::ListBrowserSelectedNode(gb_NewslistGad), nullptr);
         // Detached while the old entries are freed, busy while downloading.
-        EXPECT_EQ(fakegui::Calls(), (std::vector<std::string> {"labels", "busy on", "busy off", "labels"}));
-        EXPECT_TRUE(testplat::Requesters().empty());
+        EXPECT_EQ(fakegui::host.calls, (std::vector<std::string> {"labels", "busy on", "busy off", "labels"}));
+        EXPECT_EQ(testplat::Requesters().empty() ? "" : testplat::Requesters()[0].body,
+            c.fails ? "Couldnt connect to server" : "");
     }
-}
-
-TEST_F(RenewListTest, FailedDownloadLeavesTimestampsStateAndFileAlone)
-{
-    testplat::WriteFile(devices.envarc() + "Tavrin.ts", Be32(3) + Be32(4));
-    gb_TS[0] = 3;
-    gb_TS[1] = 4;
-    dock.state = State_ge;
-    {
-        LoopbackServer first(LoopbackServer::Mode::Answer, kFeed);
-        Renew(first, Kestrel_german); // fills the list that the failure must empty
-    }
-    gb_TS[0] = 3;
-    testplat::WriteFile(devices.envarc() + "Tavrin.ts", Be32(3) + Be32(4));
-    dock.state = State_ge;
-
-    LoopbackServer refusing(LoopbackServer::Mode::Refusing);
-    Renew(refusing, Kestrel_german);
-    EXPECT_EQ(gb_TS[0], 3u);
-    EXPECT_EQ(gb_TS[1], 4u);
-    EXPECT_EQ(dock.state.load(), State_ge);
-    EXPECT_EQ(TimestampFile(), Be32(3) + Be32(4));
-    EXPECT_EQ(CountEntries(&gb_List[0]), 0);
-    EXPECT_EQ(fakegui::Labels(gb_NewslistGad), &gb_List[0]);
-    EXPECT_FALSE(fakegui::Busy(gb_WindowObj));
-    ASSERT_EQ(testplat::Requesters().size(), 1u); // the window is open: the failure is reported
-    EXPECT_EQ(testplat::Requesters()[0].body, "Couldnt connect to server");
 }
 
 // Seen: the channel's newest item has exactly the channel's timestamp, which is no news.
@@ -253,11 +217,11 @@ TEST_F(CheckTest, ShownListIsDetachedWhileRebuiltAndShownAgainUnselected)
     for (bool open : {false, true}) {
         gb_Win = open ? gui::WM_OPEN(gb_WindowObj) : nullptr;
         gui::SetListBrowserLabels(gb_NewslistGad, &gb_List[open], 1);
-        fakegui::ClearCalls();
+        fakegui::host.calls.clear();
         Check(State_ge, Fresh, Seen);
         const Log calls = open ? Log {"busy on", "labels", "labels", "busy off"} : Log {"labels", "labels"};
-        EXPECT_EQ(fakegui::Calls(), calls);
-        EXPECT_EQ(fakegui::Selected(gb_NewslistGad), -1);
+        EXPECT_EQ(fakegui::host.calls, calls);
+        EXPECT_EQ(gui::ListBrowserSelectedNode(gb_NewslistGad), nullptr);
     }
 }
 

@@ -83,7 +83,7 @@ protected:
     {
         testplat::Reset();
         gLog.clear();
-        fakegui::SetRelEvent(gb_NewslistGad, (flags & DoubleClick) ? gui::LBRE_DOUBLECLICK : gui::LBRE_NORMAL);
+        gb_NewslistGad->relEvent = (flags & DoubleClick) ? gui::LBRE_DOUBLECLICK : gui::LBRE_NORMAL;
         for (int ch = 0; ch < Arsschanel_max; ch++) {
             exec::NewList(&gb_List[ch]);
             if (ch < 2 && !(flags & Empty))
@@ -93,8 +93,8 @@ protected:
         gb_TS[0] = gb_TS[1] = 0;
         gb_Iconify = (flags & WinMode) ? TRUE : FALSE;
         gb_Win = (flags & Open) ? gui::WM_OPEN(gb_WindowObj) : nullptr;
-        fakegui::FailOpen(flags & CantOpen);
-        fakegui::ClearCalls();
+        fakegui::host.failOpen = flags & CantOpen;
+        fakegui::host.calls.clear();
     }
 
     // Runs the loop and returns its passes: 1 when the first pass ended it, else 2. Messages have no
@@ -177,7 +177,7 @@ TEST_F(LoopTest, EventTable)
         Start(c.start);
         EXPECT_EQ(Run(c.events), c.passes);
         EXPECT_EQ(gLog, c.calls);
-        EXPECT_EQ(fakegui::Calls(), c.guiCalls);
+        EXPECT_EQ(fakegui::host.calls, c.guiCalls);
         EXPECT_EQ(gb_Win != nullptr, c.openAfter);
     }
 }
@@ -211,7 +211,7 @@ TEST_F(LoopTest, OpenshowTable)
         gb_PrefsData.Openshow = c.openshow;
         EXPECT_EQ(Run({{Sig, SIGBREAKF_CTRL_F}}), 2);
         EXPECT_EQ(dock.state.load(), c.after);
-        EXPECT_EQ(fakegui::Labels(gb_NewslistGad), c.openshow < 2 ? &gb_List[c.openshow] : nullptr);
+        EXPECT_EQ(gui::ListBrowserLabels(gb_NewslistGad), c.openshow < 2 ? &gb_List[c.openshow] : nullptr);
         EXPECT_EQ(testplat::ReadFile(dev.envarc() + "Tavrin.ts"), c.saved);
     }
 }
