@@ -75,9 +75,9 @@ TEST(CatalogReader, Table)
 TEST(CatalogFiles, TheShippedEnglishCatalog)
 {
     testplat::Devices devices;
-    const std::string path = devices.progdir() + "Catalogs/english/Tavrin.catalog";
     std::filesystem::create_directories(devices.progdir() + "Catalogs/english");
-    std::filesystem::copy_file(std::string(getenv("TAVRIN_BUILD_DIR")) + "/Catalogs/english/Tavrin.catalog", path);
+    std::filesystem::copy_file(std::string(getenv("TAVRIN_BUILD_DIR")) + "/Catalogs/english/Tavrin.catalog",
+        devices.progdir() + "Catalogs/english/Tavrin.catalog");
     unsetenv("LC_MESSAGES");
     setenv("LANG", "en_GB.UTF-8", 1);
     setenv("LC_ALL", "", 1);
@@ -88,13 +88,9 @@ TEST(CatalogFiles, TheShippedEnglishCatalog)
         EXPECT_NE(locale::GetCatalogStr(cat, d.id, d.text), d.text) << d.id << " has no English text";
     }
     locale::CloseCatalog(cat);
-    EXPECT_EQ(locale::OpenCatalog("Tavrin.catalog", 2), nullptr);
     setenv("LC_ALL", "de_DE.UTF-8", 1); // wins over LANG: German is built in
     EXPECT_EQ(locale::OpenCatalog("Tavrin.catalog", 1), nullptr);
     unsetenv("LC_ALL");
-    const std::string bytes = testplat::ReadFile(path);
-    testplat::WriteFile(path, bytes.substr(0, bytes.size() / 2));
-    EXPECT_EQ(locale::OpenCatalog("Tavrin.catalog", 1), nullptr);
     unsetenv("LANG");
 }
 
