@@ -18,17 +18,6 @@ using namespace docky;
 constexpr uint32_t kBreakEF = SIGBREAKF_CTRL_E | SIGBREAKF_CTRL_F;
 constexpr LONG kToday = 17872;
 
-// Days, minutes and ticks as one number, for comparing due times.
-long long TicksOf(const DateStamp &ds)
-{
-    return (ds.ds_Days * 1440LL + ds.ds_Minute) * 3000 + ds.ds_Tick;
-}
-
-MsgData Ptr(const void *p)
-{
-    return reinterpret_cast<MsgData>(p);
-}
-
 // The icon as the dock sees it: the six pictures loaded, the library made and a clone obtained, as the
 // dock obtains and releases them.
 struct DockyTest : testing::Test {
@@ -66,6 +55,9 @@ struct DockyTest : testing::Test {
         gb_DockyData = nullptr;
     }
     TavrinDockyData *rec() { return static_cast<TavrinDockyData *>(exec::InterfaceData(icon)); }
+    // Days, minutes and ticks as one number, for comparing due times.
+    static long long TicksOf(const DateStamp &ds) { return (ds.ds_Days * 1440LL + ds.ds_Minute) * 3000 + ds.ds_Tick; }
+    static MsgData Ptr(const void *p) { return reinterpret_cast<MsgData>(p); }
     void Redraw() { EXPECT_TRUE(DockySet(icon, DOCKYSET_RedrawNow, 0)); }
     uint32_t TakeSignals() { return exec::SetSignal(0, kBreakEF) & kBreakEF; }
 };
