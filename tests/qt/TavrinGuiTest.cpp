@@ -11,37 +11,36 @@
 #include <QWindow>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <utility>
 
 #include "Tavrin.h"
+#include "platform/TestPlatform.h"
 #include "platform/qt/QtPump.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/QtWindowText.h"
 
 namespace {
 
-// One application for all tests, with RAM: (where the public port lives) in a directory of its own.
+// One application for all tests, with devices (RAM:, where the public port lives) of its own.
 class QtEnvironment final : public testing::Environment {
-    char ram[32] = "/tmp/tavrin-guitest-XXXXXX";
     int argc = 1;
     char *argv[2] = {const_cast<char *>("TavrinGuiTest"), nullptr};
+    std::unique_ptr<testplat::Devices> devices;
     std::unique_ptr<QApplication> app;
 
     void SetUp() override
     {
-        setenv("TAVRIN_ASSIGN_RAM", mkdtemp(ram), 1);
+        devices = std::make_unique<testplat::Devices>();
         app = std::make_unique<QApplication>(argc, argv);
-        // The settings window's loop waits with Qt running, as in the program.
-        qt_pump::Install();
+        qt_pump::Install(); // the settings window's loop waits with Qt running, as in the program
     }
     void TearDown() override
     {
         app.reset();
-        std::filesystem::remove_all(ram);
+        devices.reset();
     }
 };
 
