@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CatalogImage.h"
+#include "EntryList.h"
 #include "Tavrin.h"
 #include "platform/FakeAnnounce.h"
 #include "platform/FakeGui.h"
@@ -18,15 +19,8 @@ static std::string gDownloads;
 
 namespace {
 
-// Two items; the newer one is 5 December 2026 12:34:56.
-const std::string kFeed = "HTTP/1.0 200 OK\r\nContent-Type: application/rss+xml\r\n\r\n"
-                          "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Kestrel Review</title>"
-                          "<link>http://kestrel.test/</link><description>News</description>"
-                          "<item><title>New</title><link>http://kestrel.test/1</link>"
-                          "<description>One</description><pubDate>Sat, 05 Dec 2026 12:34:56 +0100</pubDate></item>"
-                          "<item><title>Old</title><link>http://kestrel.test/2</link>"
-                          "<description>Two</description><pubDate>Fri, 04 Dec 2026 08:00:00 +0100</pubDate></item>"
-                          "</channel></rss>";
+// The German feed of the parser tests; its newest item is 5 December 2026 12:34:56.
+const std::string kFeed = "HTTP/1.0 200 OK\r\nContent-Type: application/rss+xml\r\n\r\n" + TestData("kestrel-de.rss");
 const ULONG kNewest = 1544013296;
 
 struct RenewListTest : testing::Test {

@@ -19,20 +19,13 @@ PLAIN_GADGET(NewCheckBox, uint32_t, const char *)
 PLAIN_GADGET(NewGetFile, uint32_t, const char *)
 PLAIN_GADGET(NewLabel, const char *)
 
+// Gadgets never fail here, so a layout always has all its members.
 Object *NewLayout(const LayoutSpec &, const LayoutMember *members, int count)
 {
     auto *obj = new Object;
-    bool complete = true;
-    for (int i = 0; i < count; i++) {
-        obj->members.push_back(members[i].object);
-        complete = complete && members[i].object;
-        if (members[i].label)
-            obj->members.push_back(members[i].label);
-    }
-    if (complete)
-        return obj;
-    DisposeObject(obj);
-    return nullptr;
+    for (int i = 0; i < count; i++)
+        obj->members.insert(obj->members.end(), {members[i].object, members[i].label});
+    return obj;
 }
 
 void SetGadgetAttr(Object *gadget, GadgetAttr attr, uint32_t value)
@@ -64,16 +57,7 @@ bool RequestFile(Object *getfile, Window *)
 
 Object *NewWindowObject(const WindowSpec &desc)
 {
-    int32_t bit = -1;
-    if (!desc.layout || (bit = exec::AllocSignal()) < 0) {
-        DisposeObject(desc.layout);
-        return nullptr;
-    }
-    auto *obj = new Object;
-    obj->members.push_back(desc.layout);
-    obj->task = exec::FindTask(nullptr);
-    obj->sigBit = bit;
-    return obj;
+    return new Object {.members = {desc.layout}, .task = exec::FindTask(nullptr), .sigBit = exec::AllocSignal()};
 }
 
 void DisposeObject(Object *obj)
