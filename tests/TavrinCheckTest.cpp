@@ -195,6 +195,7 @@ TEST_F(CheckTest, AnnouncementsInOrderAsTheSettingsAsk)
         gb_PrefsData.Ringhio = step.ringhio;
         Strlcpy(gb_PrefsData.Sample, step.sample.c_str(), sizeof gb_PrefsData.Sample);
         gb_Win = step.open ? gui::WM_OPEN(gb_WindowObj) : nullptr;
+        exec::Signal(exec::FindTask(nullptr), SIGBREAKF_CTRL_D); // a stale end must not end the next sample
         EXPECT_EQ(Check(&step == kSteps ? State_none : dock.state.load(), step.german, Seen), step.log)
             << &step - kSteps;
     }
