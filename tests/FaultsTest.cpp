@@ -1,6 +1,7 @@
 // Faults found by trying Tavrin as a hostile server, a signal sender or another local user would:
 // each case failed before its mend. `ctest -L faults` runs them alone.
 
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -106,8 +107,8 @@ public:
         Exit(SIGKILL);
         pclose(out);
     }
-    // Reads its output until `text` has come; false when the output ends first. Waits here end at once
-    // when the program is sound; a program that hangs meets the test's time-out.
+    // Reads its output until `text` has come; false when the output ends first. A program that hangs
+    // silently meets the test's time-out.
     bool Await(const std::string &text)
     {
         for (char line[4096]; seen.find(text) == std::string::npos; seen += line)
@@ -115,12 +116,14 @@ public:
                 return false;
         return true;
     }
-    // Its exit code, or -1 when a signal ended it. Meanwhile it is sent `nagging` again and again.
+    // Its exit code, or -1 when a signal ended it. Meanwhile it is sent `nagging` again and again, and
+    // SIGKILL after 30 s (a guard against hanging: a sound program ends at once).
     int Exit(int nagging = 0)
     {
         int status = 0;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         for (; pid > 0 && waitpid(pid, &status, WNOHANG) == 0; poll(nullptr, 0, 1))
-            kill(pid, nagging);
+            kill(pid, std::chrono::steady_clock::now() > end ? SIGKILL : nagging);
         pid = 0;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
