@@ -2,11 +2,10 @@
 // The first byte holds the length of the timestamp file (low four bits; its bytes follow) and whether
 // a file is missing (0x20 the timestamps, 0x40 the settings); the rest is the settings file.
 //
-// Whatever the files hold, both texts of the record end within their fields, and what is saved
-// loads back to the same state, so that saving that again writes the same bytes. A settings file of
-// the current or the older length (or longer) is saved as its first 428 bytes, the older one
-// completed with zeros, except that the last byte of each text is 0; a timestamp file of 8 or more
-// bytes is saved as its first 8.
+// Whatever the files hold, what is saved loads back to the same state, so that saving that again
+// writes the same bytes. A settings file of the current or the older length (or longer) is saved as
+// its first 428 bytes, the older one completed with zeros, except that the last byte of each text is
+// 0, so both texts end within their fields; a timestamp file of 8 or more bytes is saved as its first 8.
 
 #include <algorithm>
 #include <cstdint>
@@ -41,7 +40,7 @@ struct Envarc {
 
 void Put(const char *name, const std::string &bytes, bool present)
 {
-    unlink(gEnvarc.file(name).c_str());
+    std::filesystem::remove(gEnvarc.file(name));
     if (present)
         testplat::WriteFile(gEnvarc.file(name), bytes);
 }
@@ -58,9 +57,6 @@ std::string LoadAndSave()
     gb_PrefsData = {};
     LoadConfig();
     LoadTimestamp();
-    if (strnlen(gb_PrefsData.Sample, sizeof(gb_PrefsData.Sample)) == sizeof(gb_PrefsData.Sample)
-        || strnlen(gb_PrefsData.Browser, sizeof(gb_PrefsData.Browser)) == sizeof(gb_PrefsData.Browser))
-        Fail("a text of the settings record has no end");
     SaveConfig();
     SaveTimestamp();
     return testplat::ReadFile(gEnvarc.file("Tavrin.conf")) + testplat::ReadFile(gEnvarc.file("Tavrin.ts"));

@@ -79,16 +79,12 @@ protected:
 TEST_F(MainWindowTest, InputReachesTheQueueUnlessBusy)
 {
     Open();
-    const std::pair<const char *, uint32_t> gadgets[]
-        = {{"&Deutsch", 1}, {"&Englisch", 2}, {"&Prefs", 3}, {"&Show", 5}, {"News &melden", 6}};
-    for (const auto &[label, id] : gadgets) {
-        for (QPushButton *button : main->findChildren<QPushButton *>())
-            if (button->text() == label)
-                QTest::mouseClick(button, Qt::LeftButton);
-        EXPECT_NE(exec::SetSignal(0, ~0u) & gui::WindowSigMask(gb_WindowObj), 0u) << id;
-        EXPECT_EQ(Next(), gui::WMHI_GADGETUP | id);
-        EXPECT_EQ(Next(), gui::WMHI_LASTMSG);
-    }
+    // A button reports the id the program gave it; so does the list (below).
+    for (QPushButton *button : main->findChildren<QPushButton *>())
+        if (button->text() == "&Prefs")
+            QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_NE(exec::SetSignal(0, ~0u) & gui::WindowSigMask(gb_WindowObj), 0u);
+    EXPECT_EQ(Next(), gui::WMHI_GADGETUP | GID_Prefs);
     for (QAction *item : main->menuBar()->actions()[0]->menu()->actions())
         item->trigger();
     EXPECT_EQ(Next(), gui::WMHI_MENUPICK | 0xF800);
