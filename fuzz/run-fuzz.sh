@@ -12,7 +12,7 @@ targets=${*:-parser config catalog}
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${TAVRIN_FUZZ_DIR:-$root/build-fuzz}
 cxx=${FUZZ_CXX:-$(command -v clang++ || command -v clang++-14)}
-files="$root/src/platform/posix/Dos.cpp $root/src/platform/posix/Paths.cpp"
+files="$root/src/platform/posix/Dos.cpp $root/src/platform/posix/Paths.cpp $root/src/platform/posix/Spawn.cpp"
 
 for target in $targets; do
     case $target in
@@ -21,7 +21,7 @@ for target in $targets; do
             $root/src/platform/posix/ExecList.cpp $root/tests/platform/FakeListNode.cpp"
         seeds=$root/fuzz/corpus max_len=16384 ;;
     config)
-        sources="$root/src/TavrinConfig.cpp $root/src/TavrinUtil.cpp $files"
+        sources="$root/src/TavrinConfig.cpp $root/src/TavrinUtil.cpp $root/tests/platform/core/TestFiles.cpp $files"
         seeds=$root/fuzz/corpus-config max_len=1024 ;;
     catalog)
         sources="$root/src/TavrinLocale.cpp $root/src/platform/posix/Catalog.cpp $files"

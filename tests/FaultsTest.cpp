@@ -27,10 +27,6 @@ extern gui::NewMenu gb_MenuDescribe[];
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-// Only a guard against hanging: every wait below ends at once when the program is sound.
-constexpr auto Patience = std::chrono::seconds(30);
-
 mode_t ModeOf(const std::string &path)
 {
     struct stat st { };
@@ -81,10 +77,9 @@ TEST(Faults, SilentClientsOfThePublicPortDoNotHoldUpAWakeup)
         ASSERT_EQ(connect(clients.back(), reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
     }
     ASSERT_EQ(write(clients.back(), "wakeup\n", 7), 7); // the last one; the others stay silent
-    exec::Message *msg = nullptr;
-    for (auto end = Clock::now() + Patience; !(msg = exec::GetMsg(port)) && Clock::now() < end;)
-        poll(nullptr, 0, 10);
-    ASSERT_NE(msg, nullptr);
+    exec::Message *msg;
+    while (!(msg = exec::GetMsg(port)))
+        exec::Wait(exec::PortSigMask(port));
     EXPECT_STREQ(msg->mn_Node.ln_Name, "wakeup");
     exec::ReplyMsg(msg);
     exec::RemPort(port);
@@ -94,18 +89,13 @@ TEST(Faults, SilentClientsOfThePublicPortDoNotHoldUpAWakeup)
     port_host::SetFirstByteTimeout(1000);
 }
 
-static std::string BuildDir()
-{
-    return getenv("TAVRIN_BUILD_DIR");
-}
-
 // The real program, started through the shell with the test's devices and display (offscreen), at
 // home in the build tree, where its skins are.
 class Tavrin {
 public:
     explicit Tavrin(const std::string &env = {})
-        : out(popen(("echo $$; exec env " + env + " TAVRIN_ASSIGN_TAVRIN=" + BuildDir() + " " + BuildDir()
-                        + "/tavrin --workbench")
+        : out(popen(("echo $$; exec env " + env
+                        + " TAVRIN_ASSIGN_TAVRIN=$TAVRIN_BUILD_DIR $TAVRIN_BUILD_DIR/tavrin --workbench")
                         .c_str(),
             "r"))
     {
@@ -117,26 +107,23 @@ public:
         Exit(SIGKILL);
         pclose(out);
     }
-    // Reads its output until `text` has come; false when the output ends first.
+    // Reads its output until `text` has come; false when the output ends first. A program that hangs
+    // silently meets the test's time-out.
     bool Await(const std::string &text)
     {
-        char buf[4096];
-        for (auto end = Clock::now() + Patience; seen.find(text) == std::string::npos;) {
-            pollfd p {fileno(out), POLLIN, 0};
-            const ssize_t n = poll(&p, 1, 100) > 0 ? read(p.fd, buf, sizeof buf) : 0;
-            if (n < 0 || (n == 0 && p.revents) || Clock::now() > end)
+        for (char line[4096]; seen.find(text) == std::string::npos; seen += line)
+            if (!fgets(line, sizeof line, out))
                 return false;
-            seen.append(buf, static_cast<size_t>(n));
-        }
         return true;
     }
-    // Its exit code, or -1 when a signal ended it. Meanwhile it is sent `nagging` again and again,
-    // and SIGKILL once all patience is gone.
+    // Its exit code, or -1 when a signal ended it. Meanwhile it is sent `nagging` again and again, and
+    // SIGKILL after 30 s (a guard against hanging: a sound program ends at once).
     int Exit(int nagging = 0)
     {
         int status = 0;
-        for (auto end = Clock::now() + Patience; pid > 0 && waitpid(pid, &status, WNOHANG) == 0; poll(nullptr, 0, 1))
-            kill(pid, Clock::now() > end ? SIGKILL : nagging);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        for (; pid > 0 && waitpid(pid, &status, WNOHANG) == 0; poll(nullptr, 0, 1))
+            kill(pid, std::chrono::steady_clock::now() > end ? SIGKILL : nagging);
         pid = 0;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

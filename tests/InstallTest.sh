@@ -12,12 +12,7 @@ usr=$stage/usr
 data=$usr/share/tavrin
 manifest=$build/install_manifest_tavrin.txt
 pid=
-cleanup() {
-    [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-    rm -rf "$stage" "$manifest"
-}
-trap cleanup EXIT
-
+trap '[ -z "$pid" ] || kill -9 "$pid" 2>/dev/null; rm -rf "$stage" "$manifest"' EXIT
 fail() {
     echo "FAIL: $*" >&2
     exit 1
@@ -33,24 +28,17 @@ while read -r path; do
     [ -f "$stage$path" ] || fail "$path not installed below DESTDIR"
 done <"$manifest"
 
-# The desktop entry, its program and its icon.
+# The desktop entry, its program and its icon; the manual page renders without a warning; the data
+# directory holds the default skin and, when the source has it, the default sound.
 desktop=$usr/share/applications/tavrin.desktop
 desktop-file-validate "$desktop" || fail "desktop entry not valid"
 [ "$(sed -n 's/^Exec=//p' "$desktop")" = "tavrin --workbench" ] || fail "desktop entry runs something else"
 [ -x "$usr/bin/tavrin" ] || fail "no program in bin"
-icon=$(sed -n 's/^Icon=//p' "$desktop")
-ls "$usr"/share/icons/hicolor/*/apps/"$icon".png >/dev/null || fail "no hicolor icon named $icon"
-
-# The manual page renders without a warning.
+ls "$usr"/share/icons/hicolor/*/apps/"$(sed -n 's/^Icon=//p' "$desktop")".png >/dev/null || fail "no hicolor icon"
 warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z \
     "$usr/share/man/man1/tavrin.1" 2>&1 >/dev/null) || fail "man page does not render"
 [ -z "$warnings" ] || fail "man page warnings: $warnings"
-
-# The data directory holds the six pictures of the default skin and, when the source has it, the
-# default sound.
-for i in 0 1 2 3 4 5; do
-    [ -f "$data/skins/standard/TR$i.png" ] || fail "skin picture TR$i.png missing"
-done
+ls "$data"/skins/standard/TR[0-5].png | wc -l | grep -qx 6 || fail "skin pictures missing"
 [ ! -f "$src/data/TR_special.8svx" ] || [ -f "$data/TR_special.8svx" ] || fail "default sound missing"
 
 # Runs the installed program from / with devices of its own; the arguments are those of env. Called
@@ -60,10 +48,10 @@ run() {
         -u LC_MESSAGES TAVRIN_ASSIGN_ENVARC="$stage/envarc" TAVRIN_ASSIGN_RAM="$stage/ram" \
         ASAN_OPTIONS=detect_leaks=0 "$@"
 }
-nodisplay="env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM"
 
 # Without a display the failed window is reported on standard output, in the catalog's language:
 # the English catalog replaces the German text, so it was found in the data directory.
+nodisplay="env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM"
 german="Requester kann nicht erzeugt werden"
 run $nodisplay LANG=C "$usr/bin/tavrin" --workbench | grep -q "$german" || fail "no German message without a catalog"
 ! run $nodisplay LANG=en_US.UTF-8 "$usr/bin/tavrin" --workbench | grep -q "$german" ||
@@ -74,8 +62,7 @@ run $nodisplay LANG=C "$usr/bin/tavrin" --workbench | grep -q "$german" || fail 
 run QT_QPA_PLATFORM=offscreen "$usr/bin/tavrin" --workbench DEBUG=START >"$stage/out" 2>&1 &
 pid=$!
 for _ in $(seq 300); do
-    grep -q "Programm läuft" "$stage/out" && break
-    kill -0 "$pid" 2>/dev/null || break
+    grep -q "Programm läuft" "$stage/out" || ! kill -0 "$pid" 2>/dev/null && break
     sleep 0.1
 done
 grep -q "Programm läuft" "$stage/out" || fail "installed program did not start: $(cat "$stage/out")"

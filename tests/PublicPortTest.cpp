@@ -50,6 +50,8 @@ protected:
     std::string path = dev.ram() + PortName;
 };
 
+// The socket of a crashed run is replaced; then each connection is one message named by its first
+// line. The socket of a running instance, or any other file on the path, is kept.
 TEST_F(PublicPortTest, OneConnectionIsOneMessageNamedByItsFirstLine)
 {
     const struct {
@@ -63,27 +65,18 @@ TEST_F(PublicPortTest, OneConnectionIsOneMessageNamedByItsFirstLine)
         {" wakeup\r\n", true, " wakeup\r"},
         {std::string(300, 'x'), true, std::string(255, 'x')},
     };
+    close(Socket(bind));
     ASSERT_TRUE(exec::AddPort(port, PortName));
     for (const auto &c : cases)
         EXPECT_EQ(RoundTrip(c.sent, c.endInput), c.name);
     exec::RemPort(port);
     EXPECT_FALSE(testplat::FileExists(path));
-}
-
-// The socket of a crashed run is replaced; that of a running one, or any other file, is kept.
-TEST_F(PublicPortTest, WhatIsOnThePathAlready)
-{
-    close(Socket(bind));
-    ASSERT_TRUE(exec::AddPort(port, PortName));
-    EXPECT_EQ(RoundTrip("wakeup\n", false), "wakeup");
-    exec::RemPort(port);
 
     int live = Socket(bind);
     ASSERT_EQ(listen(live, 4), 0);
     EXPECT_FALSE(exec::AddPort(port, PortName));
     close(Socket(connect));
     close(live);
-
     unlink(path.c_str());
     testplat::WriteFile(path, "user data");
     EXPECT_FALSE(exec::AddPort(port, PortName));

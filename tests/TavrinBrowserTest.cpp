@@ -84,7 +84,6 @@ TEST(BrowserTest, WhichBrowserGetsWhat)
             {"--new-window", "--private", " -x"}, ""},
         {"option", Recorder, 0, Start, "--renderer-cmd-prefix=pw", "mybrowser", {}, {},
             NotAvailable("--renderer-cmd-prefix=pw")},
-        {"short option", nullptr, 1, Start, "-P", "mybrowser", {}, {}, NotAvailable("-P")},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

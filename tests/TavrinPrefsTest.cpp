@@ -55,23 +55,21 @@ TEST(PrefsTest, Visits)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         testplat::Reset();
-        fakegui::Reset();
         exec_host::SetVersion(c.version, 0);
         testplat::WriteFile(conf, stored);
         LoadConfig();
-        fakegui::ChooseFile(c.chosen);
-        fakegui::FailOpen(c.used.empty());
-        fakegui::OnOpen([&](gui::Object *win) {
+        fakegui::host = {.failOpen = c.used.empty(), .nextFile = c.chosen};
+        fakegui::host.onOpen = [&](gui::Object *win) {
             if (win != gb_PrefsWindowObj)
                 return;
             EXPECT_EQ(gui::GetGadgetAttr(gb_RinghioGad, gui::GA_Disabled), c.version < 53 ? 1u : 0u);
             for (ULONG id : c.used)
                 fakegui::PushInput(gb_PrefsWindowObj, id == Closed ? gui::WMHI_CLOSEWINDOW : gui::WMHI_GADGETUP | id);
-        });
+        };
         DoSettings();
         EXPECT_EQ(testplat::ReadFile(conf), c.file);
         EXPECT_EQ(gb_WinLeft, c.left);
-        EXPECT_EQ(fakegui::Calls().back(), "busy off");
+        EXPECT_EQ(fakegui::host.calls.back(), "busy off");
     }
     gui::DisposeObject(gb_WindowObj);
 }

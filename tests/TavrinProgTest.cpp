@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/file.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -99,64 +100,49 @@ TEST_F(ProgTest, ShellStartIsRefusedBeforeAnythingElse)
     char *argv[] = {name, nullptr};
     EXPECT_EQ(TavrinMain(1, argv), 0);
     EXPECT_EQ(OnlyRequester(), "Please start program from workbench !\nBitte Programm über die Workbench starten !");
-    EXPECT_EQ(testplat::Requesters()[0].button, "_Ok");
     EXPECT_TRUE(gCalls.empty());
 }
 
+// Debug words are case-sensitive substrings; any debug word prints the start options first.
 TEST_F(ProgTest, ToolTypesAreApplied)
 {
     std::filesystem::create_directories(devices.home() + "myskin");
     std::filesystem::create_directories(devices.progdir() + "skins/other");
-    const std::string mySkin = devices.home() + "myskin";
+    const std::string mySkin = devices.home() + "myskin", standard = "skins/standard";
     const struct {
         std::vector<std::string> toolTypes;
         ULONG bufSize;
         BOOL iconify;
         const char *newsAdr;
         std::string skin;
+        WORD debug = 0;
     } kCases[] = {
-        {{}, 200000, FALSE, "", "skins/standard"}, {{"RSSBUFSIZE=1000"}, 200000, FALSE, "", "skins/standard"},
-        {{"RSSBUFSIZE=300000"}, 300000, FALSE, "", "skins/standard"},
-        {{"RSSBUFSIZE=99999999999999"}, 200000, FALSE, "", "skins/standard"},
-        {{"ICONIFY=window"}, 200000, TRUE, "", "skins/standard"},
-        {{"ICONIFY=YES"}, 200000, FALSE, "", "skins/standard"},
-        {{"newsadr=127.0.0.1:8080"}, 200000, FALSE, "127.0.0.1:8080", "skins/standard"},
-        {{"NEWSADR=192.168.100.101:8080"}, 200000, FALSE, "", "skins/standard"}, // too long: left out, not cut
-        {{"NEWSADR=10.0.0.1", "NEWSADR=10.0.0.2"}, 200000, FALSE, "10.0.0.1", "skins/standard"},
-        {{"SKIN=/no/such/skin"}, 200000, FALSE, "", "skins/standard"},
+        {{}, 200000, FALSE, "", standard},
+        {{"RSSBUFSIZE=1000"}, 200000, FALSE, "", standard},
+        {{"RSSBUFSIZE=300000"}, 300000, FALSE, "", standard},
+        {{"RSSBUFSIZE=99999999999999"}, 200000, FALSE, "", standard},
+        {{"ICONIFY=window"}, 200000, TRUE, "", standard},
+        {{"ICONIFY=YES"}, 200000, FALSE, "", standard},
+        {{"newsadr=127.0.0.1:8080"}, 200000, FALSE, "127.0.0.1:8080", standard},
+        {{"NEWSADR=192.168.100.101:8080"}, 200000, FALSE, "", standard}, // too long: left out, not cut
+        {{"SKIN=/no/such/skin"}, 200000, FALSE, "", standard},
         {{"SKIN=" + mySkin}, 200000, FALSE, "", mySkin.substr(0, 39)},
         {{"SKIN=skins/other"}, 200000, FALSE, "", "skins/other"}, // relative to the program's directory
+        {{"DEBUG=STARTHTTP"}, 200000, FALSE, "", standard, 5},
+        {{"DEBUG=GUI,PARSER,DOCKY"}, 200000, FALSE, "", standard, 26},
+        {{"DEBUG=ALL,SHORTTICK"}, 200000, FALSE, "", standard, 31},
+        {{"DEBUG=SHORTTICK,GUI"}, 200000, FALSE, "", standard, 34},
+        {{"DEBUG=start"}, 200000, FALSE, "", standard, 0},
     };
     for (const auto &c : kCases) {
         SetUp();
-        Start(c.toolTypes);
-        std::string what = c.toolTypes.empty() ? "none" : c.toolTypes[0];
-        EXPECT_EQ(gb_RSSBufSize, c.bufSize) << what;
-        EXPECT_EQ(gb_Iconify, c.iconify) << what;
-        EXPECT_STREQ(gb_NewsADR, c.newsAdr) << what;
-        EXPECT_EQ(gb_SkinPath, c.skin) << what;
-        EXPECT_EQ(gCalls[5], c.iconify ? "DoIconify" : "MsgLoop") << what;
-    }
-}
-
-TEST_F(ProgTest, DebugWordsAreCaseSensitiveSubstrings)
-{
-    const struct {
-        const char *value;
-        WORD debug;
-    } kCases[] = {
-        {"START|HTTP", 5},
-        {"STARTHTTP", 5},
-        {"GUI,PARSER,DOCKY", 26},
-        {"ALL,SHORTTICK", 31},
-        {"SHORTTICK,GUI", 34},
-        {"start", 0},
-    };
-    for (const auto &c : kCases) {
-        SetUp();
-        std::string out = Start({std::string("DEBUG=") + c.value});
-        EXPECT_EQ(gb_Debug, c.debug) << c.value;
-        bool summary = out.rfind("Icon: startdelay = 0 opengui = 0 debug = " + std::to_string(c.debug) + "\n", 0) == 0;
+        const std::string out = Start(c.toolTypes);
+        EXPECT_EQ(std::tuple(gb_RSSBufSize, gb_Iconify, std::string(gb_NewsADR), std::string(gb_SkinPath), gb_Debug),
+            std::tuple(c.bufSize, c.iconify, std::string(c.newsAdr), c.skin, c.debug))
+            << testing::PrintToString(c.toolTypes);
+        EXPECT_EQ(gCalls[5], c.iconify ? "DoIconify" : "MsgLoop");
+        const bool summary
+            = out.rfind("Icon: startdelay = 0 opengui = 0 debug = " + std::to_string(c.debug) + "\n", 0) == 0;
         EXPECT_EQ(summary, c.debug != 0) << out;
     }
 }
@@ -177,6 +163,7 @@ TEST_F(ProgTest, StartUpProgressLinesInOrderAndOpenGuiWhateverItsValue)
     exec::SetSignal(0, SIGBREAKF_CTRL_F);
 }
 
+// A second instance fails to register and leaves the first one's lock on RAM:Tavrin.lock alone.
 TEST_F(ProgTest, EachStartUpFailureReleasesExactlyWhatExists)
 {
     const struct {
@@ -190,34 +177,25 @@ TEST_F(ProgTest, EachStartUpFailureReleasesExactlyWhatExists)
         {"LoadAllPictures", "Bilder können nicht geladen werden !",
             Join({"LoadConfig", "LoadTimestamp", "CreateAllObjects", "LoadAllPictures"}, kReleases, 1)},
         {"CreateDockyLibrary", "DockyLib kann nicht erstellt werden !", Join(kUpToDocky, kReleases, 1)},
+        {"second instance", "Application läuft vermutlich bereits !", Join(kUpToDocky, kReleases)},
     };
     for (const auto &c : kCases) {
         SetUp();
         gFailStep = c.failStep;
-        if (gFailStep == "applib")
-            application_host::SetLibraryVersion(49);
+        application_host::SetLibraryVersion(gFailStep == "applib" ? 49 : 53);
+        const int first = open((devices.ram() + "Tavrin.lock").c_str(), O_RDWR | O_CREAT, 0600);
+        ASSERT_EQ(flock(first, gFailStep == "second instance" ? LOCK_EX | LOCK_NB : LOCK_UN), 0);
         std::string out = Start({"DEBUG=START"});
         EXPECT_EQ(gCalls, c.calls) << c.failStep;
         EXPECT_EQ(OnlyRequester(), c.message);
-        EXPECT_EQ(testplat::Requesters()[0].button, "Ok");
         EXPECT_NE(out.find("Programm beenden.\n"), std::string::npos) << c.failStep;
+        close(first);
     }
 }
 
-TEST_F(ProgTest, SecondInstanceFailsToRegisterAndLeavesTheFirstAlone)
-{
-    // The running instance: its lock on RAM:Tavrin.lock.
-    int fd = open((devices.ram() + "Tavrin.lock").c_str(), O_RDWR | O_CREAT, 0600);
-    ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
-    Start({});
-    EXPECT_EQ(OnlyRequester(), "Application läuft vermutlich bereits !");
-    EXPECT_EQ(gCalls, Join(kUpToDocky, kReleases));
-    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0); // still ours
-    close(fd);
-}
-
 // Desktop launchers start programs in the user's home: the program moves to its own directory, or to
-// "Tavrin:" when that is assigned, and goes back at the end.
+// "Tavrin:" when that is assigned, and goes back at the end. Only on an old system does it note its
+// directory in ENVARC:AppPaths.
 TEST_F(ProgTest, HomeDirectoryIsCurrentWhileRunningAndRestoredAfter)
 {
     testplat::TempDir elsewhere;
@@ -225,24 +203,15 @@ TEST_F(ProgTest, HomeDirectoryIsCurrentWhileRunningAndRestoredAfter)
     for (bool assigned : {false, true}) {
         testplat::Devices dirs(assigned);
         std::filesystem::current_path(elsewhere.path());
-        Start({});
+        exec_host::SetVersion(assigned ? 54 : 52, 20);
+        const std::string out = Start({"DEBUG=GUI"});
         EXPECT_EQ(std::filesystem::path(gLoopDir), std::filesystem::canonical(assigned ? dirs.home() : dirs.progdir()));
         EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(elsewhere.path()));
+        EXPECT_EQ(testplat::ReadFile(dirs.envarc() + "AppPaths/Tavrin"),
+            assigned ? "" : std::filesystem::canonical(dirs.progdir()).string());
+        EXPECT_EQ(out.find("AmigaOS Version älter als 4.1 ! (52)\n") != std::string::npos, !assigned);
         std::filesystem::current_path(before);
     }
-}
-
-TEST_F(ProgTest, UpdateVariableOnlyOnOldSystems)
-{
-    Start({});
-    EXPECT_FALSE(testplat::FileExists(devices.envarc() + "AppPaths/Tavrin"));
-
-    SetUp();
-    exec_host::SetVersion(52, 20);
-    std::string out = Start({"DEBUG=GUI"});
-    EXPECT_EQ(testplat::ReadFile(devices.envarc() + "AppPaths/Tavrin"),
-        std::filesystem::canonical(devices.progdir()).string());
-    EXPECT_NE(out.find("AmigaOS Version älter als 4.1 ! (52)\n"), std::string::npos);
 }
 
 } // namespace

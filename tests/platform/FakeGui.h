@@ -5,37 +5,42 @@
 // does; it is queued and drained on the program's thread only.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gui.h"
 
+// Gadgets, layouts and window objects share one record; only a window object has a signal bit.
+struct gui::Object {
+    std::vector<gui::Object *> members; // a layout's members and labels, a window's layout
+    uint32_t attrs[3] = {1, 0, 0}; // by gui::GadgetAttr; checkboxes start selected
+    std::string path;
+    exec::List *labels = nullptr; // a list browser's
+    int32_t selected = -1;
+    uint32_t relEvent = gui::LBRE_NORMAL; // the release it reports
+    exec::Task *task = nullptr;
+    int32_t sigBit = -1;
+    std::deque<std::pair<uint32_t, uint16_t>> input;
+    uint16_t lastQualifier = 0;
+};
+
 namespace fakegui {
 
-// Forgets the recorded calls, the open hook and the chosen file, and lets windows open again; existing
-// objects stay as they are.
-void Reset();
-
-// Calls on windows and list browsers in order: "open", "open failed", "close", "iconify", "front",
-// "activate", "labels", "busy on", "busy off".
-const std::vector<std::string> &Calls();
-void ClearCalls();
-
-void FailOpen(bool fail);
+// What the host records and what the user does next; a test sets it to {} before it starts.
+struct Host {
+    // Calls on windows and list browsers in order: "open", "open failed", "close", "iconify", "front",
+    // "activate", "labels", "busy on", "busy off".
+    std::vector<std::string> calls;
+    bool failOpen = false;
+    std::function<void(gui::Object *win)> onOpen; // where a test queues the user's input to a new window
+    std::string nextFile; // what the next file requester returns; empty: the user cancels it
+};
+extern Host host;
 
 // Queues one input result (class | code) for a window object and sets its signal bit.
 void PushInput(gui::Object *win, uint32_t result, uint16_t qualifier = 0);
-bool Busy(gui::Object *win);
-
-// The list browser's current labels (null = none) and selection, and the release it reports.
-exec::List *Labels(gui::Object *lb);
-int32_t Selected(gui::Object *lb);
-void SetRelEvent(gui::Object *lb, uint32_t event);
-
-// Called with the window object each time a window opens: a test queues the user's input there.
-void OnOpen(std::function<void(gui::Object *win)> hook);
-// The file the next file requester returns; empty: the user cancels it.
-void ChooseFile(const std::string &path);
 
 } // namespace fakegui

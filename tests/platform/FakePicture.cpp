@@ -4,21 +4,15 @@
 #include "platform/picture.h"
 #include "platform/posix/PosixDos.h"
 
-struct gui::Screen {
-    int depth;
-};
+struct gui::Screen { };
 struct picture::BitMapSource { };
 struct picture::BitMapInstance {
-    uint32_t pixels[48 * 40];
-    BitMap bitmap;
+    uint32_t pixels[48 * 40] {};
+    BitMap bitmap {pixels, 48, 40, 48 * 4};
 };
 
-namespace {
-
-gui::Screen gScreen {24};
-bool gScreenAvailable = true;
-
-} // namespace
+static gui::Screen gScreen;
+static bool gScreenAvailable = true;
 
 void fakepic::SetScreenAvailable(bool available)
 {
@@ -27,9 +21,9 @@ void fakepic::SetScreenAvailable(bool available)
 
 namespace picture {
 
-gui::Screen *LockPubScreen(const char *name)
+gui::Screen *LockPubScreen(const char *)
 {
-    return name || !gScreenAvailable ? nullptr : &gScreen;
+    return gScreenAvailable ? &gScreen : nullptr;
 }
 
 void UnlockPubScreen(const char *, gui::Screen *) { }
@@ -52,10 +46,7 @@ void ReleaseBitMapSource(BitMapSource *source)
 
 BitMapInstance *ObtainBitMapInstance(BitMapSource *source, gui::Screen *screen)
 {
-    auto *instance = source && screen ? new BitMapInstance {} : nullptr;
-    if (instance)
-        instance->bitmap = {instance->pixels, 48, 40, 48 * 4};
-    return instance;
+    return source && screen ? new BitMapInstance : nullptr;
 }
 
 void ReleaseBitMapInstance(BitMapInstance *instance)

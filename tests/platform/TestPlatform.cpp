@@ -7,31 +7,22 @@
 #include "platform/host.h"
 #include "platform/requester.h"
 
-namespace {
+static std::vector<testplat::Requester> gRequesters;
+static unsigned long gDelayed = 0;
+static long gDays = 17872, gTicksOfDay = 0; // 5 December 2026
 
-std::vector<testplat::Requester> gRequesters;
-bool gRequestersAvailable = true;
-unsigned long gDelayed = 0;
-long gDays = 17872, gTicksOfDay = 0; // 5 December 2026
-
-} // namespace
-
-struct requester::Object {
-    testplat::Requester rec;
-};
+struct requester::Object : testplat::Requester { };
 
 namespace requester {
 
 Object *NewRequester(const char *title, const char *body, const char *button)
 {
-    if (!gRequestersAvailable)
-        return nullptr;
     return new Object {{title, body, button}};
 }
 
 int OpenRequester(Object *req)
 {
-    gRequesters.push_back(req->rec);
+    gRequesters.push_back(*req);
     return 0;
 }
 
@@ -67,10 +58,6 @@ std::vector<Requester> &Requesters()
 {
     return gRequesters;
 }
-void SetRequestersAvailable(bool available)
-{
-    gRequestersAvailable = available;
-}
 unsigned long DelayedTicks()
 {
     return gDelayed;
@@ -85,7 +72,6 @@ void SetClock(long days, long ticksOfDay)
 void Reset()
 {
     gRequesters.clear();
-    gRequestersAvailable = true;
     gDelayed = 0;
     exec_host::ResetSignals();
     exec_host::SetVersion(54, 16);

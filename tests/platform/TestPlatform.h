@@ -14,8 +14,6 @@ struct Requester {
 
 // Requesters shown since the last Reset, in order.
 std::vector<Requester> &Requesters();
-// With false, no requester can be built, as without a display.
-void SetRequestersAvailable(bool available);
 
 // Ticks (1/50 s) that dos::Delay has waited since the last Reset; the fake clock moves with them.
 unsigned long DelayedTicks();

@@ -7,12 +7,12 @@
 #include <QTest>
 #include <QWidget>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
 
 #include "TavrinDocky.h"
+#include "platform/TestPlatform.h"
 #include "platform/application.h"
 
 // The host's dock with the real icon and real pictures, registered as the program registers it. On the
@@ -42,12 +42,16 @@ QColor Colour(int state)
     return QColor::fromHsv(state * 60, 200, 230);
 }
 
-// What shows the icon: the docklet window or the tray icon.
+// What shows the icon, the docklet window or the tray icon: its kind, picture, tooltip and place.
 struct Shown {
     QString kind;
     QImage picture;
     QString toolTip;
     QRect place;
+    bool Shows(int state, const QString &tip) const
+    {
+        return picture.pixel(10, 10) == Colour(state).rgb() && toolTip == tip;
+    }
 };
 Shown Icon()
 {
@@ -62,12 +66,6 @@ Shown Icon()
     return {};
 }
 
-bool Shows(int state, const QString &toolTip)
-{
-    Shown icon = Icon();
-    return icon.picture.pixel(10, 10) == Colour(state).rgb() && icon.toolTip == toolTip;
-}
-
 void ClickIcon()
 {
     QPoint at = Icon().place.center();
@@ -79,8 +77,7 @@ void ClickIcon()
 
 TEST(DockHost, IconShowsItsStateTicksTakesTheClickAndGoesWithTheRegistration)
 {
-    char ram[] = "/tmp/tavrin-docktest-XXXXXX";
-    setenv("TAVRIN_ASSIGN_RAM", mkdtemp(ram), 1);
+    testplat::Devices devices; // RAM: holds the skin pictures, too
     if (!gXView.empty())
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     int argc = 1;
@@ -90,11 +87,11 @@ TEST(DockHost, IconShowsItsStateTicksTakesTheClickAndGoesWithTheRegistration)
     if (gXView == "tray")
         WaitFor(QSystemTrayIcon::isSystemTrayAvailable); // the tray may still be starting
     gb_PrgTask = exec::FindTask(nullptr);
-    Strlcpy(gb_SkinPath, ram, sizeof(gb_SkinPath));
+    Strlcpy(gb_SkinPath, devices.ram().c_str(), sizeof(gb_SkinPath));
     for (int i = 0; i < int(PICTURE_COUNT); i++) {
         QImage picture(48, 48, QImage::Format_ARGB32);
         picture.fill(Colour(i));
-        ASSERT_TRUE(picture.save(QString("%1/TR%2.png").arg(ram).arg(i)));
+        ASSERT_TRUE(picture.save(QString::fromStdString(devices.ram() + "TR" + std::to_string(i) + ".png")));
     }
     ASSERT_TRUE(LoadAllPictures());
     void *library = CreateDockyLibrary();
@@ -104,11 +101,11 @@ TEST(DockHost, IconShowsItsStateTicksTakesTheClickAndGoesWithTheRegistration)
 
     ASSERT_TRUE(WaitFor([] { return !Icon().kind.isEmpty(); }));
     EXPECT_EQ(Icon().kind.toStdString(), gXView.empty() ? "docklet" : gXView);
-    EXPECT_TRUE(Shows(State_check, "Tavrin: Suche nach neuen News ...")); // armed by the frame-delay query
+    EXPECT_TRUE(Icon().Shows(State_check, "Tavrin: Suche nach neuen News ...")); // armed by the frame-delay query
     ASSERT_TRUE(
         WaitFor([] { return (exec::SetSignal(0, 0) & SIGBREAKF_CTRL_E) != 0; })); // the first check falls due at once
     gb_DockyData.load()->state = State_german;
-    EXPECT_TRUE(WaitFor([] { return Shows(State_german, "Tavrin: Neue deutsche News liegen vor !"); }));
+    EXPECT_TRUE(WaitFor([] { return Icon().Shows(State_german, "Tavrin: Neue deutsche News liegen vor !"); }));
     ClickIcon();
     EXPECT_TRUE(WaitFor([] { return (exec::SetSignal(0, 0) & SIGBREAKF_CTRL_F) != 0; }));
 
@@ -118,7 +115,6 @@ TEST(DockHost, IconShowsItsStateTicksTakesTheClickAndGoesWithTheRegistration)
     DeleteDockyLibrary(library);
     FreeAllPictures();
     gb_PrgTask = nullptr;
-    std::filesystem::remove_all(ram);
 }
 
 } // namespace

@@ -11,37 +11,36 @@
 #include <QWindow>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <utility>
 
 #include "Tavrin.h"
+#include "platform/TestPlatform.h"
 #include "platform/qt/QtPump.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/QtWindowText.h"
 
 namespace {
 
-// One application for all tests, with RAM: (where the public port lives) in a directory of its own.
+// One application for all tests, with devices (RAM:, where the public port lives) of its own.
 class QtEnvironment final : public testing::Environment {
-    char ram[32] = "/tmp/tavrin-guitest-XXXXXX";
     int argc = 1;
     char *argv[2] = {const_cast<char *>("TavrinGuiTest"), nullptr};
+    std::unique_ptr<testplat::Devices> devices;
     std::unique_ptr<QApplication> app;
 
     void SetUp() override
     {
-        setenv("TAVRIN_ASSIGN_RAM", mkdtemp(ram), 1);
+        devices = std::make_unique<testplat::Devices>();
         app = std::make_unique<QApplication>(argc, argv);
-        // The settings window's loop waits with Qt running, as in the program.
-        qt_pump::Install();
+        qt_pump::Install(); // the settings window's loop waits with Qt running, as in the program
     }
     void TearDown() override
     {
         app.reset();
-        std::filesystem::remove_all(ram);
+        devices.reset();
     }
 };
 
@@ -80,19 +79,12 @@ protected:
 TEST_F(MainWindowTest, InputReachesTheQueueUnlessBusy)
 {
     Open();
-    // The list's row has no label.
-    const std::pair<const char *, uint32_t> gadgets[]
-        = {{"&Deutsch", 1}, {"&Englisch", 2}, {"&Prefs", 3}, {"", 4}, {"&Show", 5}, {"News &melden", 6}};
-    for (const auto &[label, id] : gadgets) {
-        if (!*label)
-            QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, SecondRow());
-        for (QPushButton *button : main->findChildren<QPushButton *>())
-            if (button->text() == label)
-                QTest::mouseClick(button, Qt::LeftButton);
-        EXPECT_NE(exec::SetSignal(0, ~0u) & gui::WindowSigMask(gb_WindowObj), 0u) << id;
-        EXPECT_EQ(Next(), gui::WMHI_GADGETUP | id);
-        EXPECT_EQ(Next(), gui::WMHI_LASTMSG);
-    }
+    // A button reports the id the program gave it; so does the list (below).
+    for (QPushButton *button : main->findChildren<QPushButton *>())
+        if (button->text() == "&Prefs")
+            QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_NE(exec::SetSignal(0, ~0u) & gui::WindowSigMask(gb_WindowObj), 0u);
+    EXPECT_EQ(Next(), gui::WMHI_GADGETUP | GID_Prefs);
     for (QAction *item : main->menuBar()->actions()[0]->menu()->actions())
         item->trigger();
     EXPECT_EQ(Next(), gui::WMHI_MENUPICK | 0xF800);
@@ -114,7 +106,6 @@ TEST_F(MainWindowTest, BoldRowsAndSingleOrDoubleRelease)
 {
     Open();
     EXPECT_TRUE(View()->topLevelItem(0)->font(1).bold());
-    EXPECT_EQ(View()->topLevelItem(0)->foreground(1), View()->palette().brush(QPalette::Active, QPalette::Highlight));
     EXPECT_FALSE(View()->topLevelItem(1)->font(1).bold());
 
     QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, SecondRow());
@@ -130,8 +121,9 @@ TEST_F(MainWindowTest, BoldRowsAndSingleOrDoubleRelease)
     EXPECT_EQ(last, gui::LBRE_DOUBLECLICK);
 }
 
-// Centred while an edge is 0; a stored box is used as it is and read back by a snapshot.
-TEST_F(MainWindowTest, PlacementAndSnapshot)
+// Centred while an edge is 0; a stored box is used as it is and read back by a snapshot. The first
+// start's stored 300 x 150 would show a few rows and a few letters of each title.
+TEST_F(MainWindowTest, PlacementSnapshotAndFirstWindow)
 {
     Open(QPoint(120, 0));
     const QPoint off = main->frameGeometry().center() - main->screen()->availableGeometry().center();
@@ -140,11 +132,7 @@ TEST_F(MainWindowTest, PlacementAndSnapshot)
     Open(QPoint(120, 90));
     DoSnapshot();
     EXPECT_EQ(QRect(gb_WinLeft, gb_WinTop, gb_WinWidth, gb_WinHeight), QRect(120, 90, 520, 380));
-}
-
-// The first start's stored 300 x 150 would show a few rows and a few letters of each title.
-TEST_F(MainWindowTest, FirstWindowShowsFiveRowsAndTheTitles)
-{
+    DestroyAllObjects();
     Open(QPoint(120, 90), QSize(300, 150));
     QFont bold = View()->font();
     bold.setBold(true);
