@@ -103,17 +103,22 @@ private:
     bool m_doubleClick = false;
 };
 
-QTreeWidgetItem *NewRow(const gui::ListBrowserNode &node, int columns, const QPalette &palette)
+// How new entries look. All their rows share the one font and brush: a font made for each row would
+// cost a font of its own per row of a long list.
+struct BoldLook {
+    QFont font;
+    QBrush pen;
+};
+
+QTreeWidgetItem *NewRow(const gui::ListBrowserNode &node, int columns, const BoldLook &bold)
 {
     auto *item = new QTreeWidgetItem;
     for (int i = 0; i < columns && i < 2; i++)
         item->setText(i, ProgramText(node.column[i]));
     if (node.bold) {
         for (int i = 0; i < columns; i++) {
-            QFont font = item->font(i);
-            font.setBold(true);
-            item->setFont(i, font);
-            item->setForeground(i, palette.brush(QPalette::Active, QPalette::Highlight));
+            item->setFont(i, bold.font);
+            item->setForeground(i, bold.pen);
         }
     }
     return item;
@@ -164,11 +169,14 @@ void ListBrowserObject::setLabels(exec::List *labels, int32_t selected)
     m_nodes.clear();
     m_labels = labels;
     if (labels) {
+        // A row's own font starts as the application's font, not the list's.
+        BoldLook bold {QFont(), list->palette().brush(QPalette::Active, QPalette::Highlight)};
+        bold.font.setBold(true);
         QList<QTreeWidgetItem *> rows;
         for (exec::Node *n = exec::GetHead(labels); n; n = exec::GetSucc(n)) {
             auto *node = reinterpret_cast<gui::ListBrowserNode *>(n);
             m_nodes.push_back(node);
-            rows << NewRow(*node, list->columnCount(), list->palette());
+            rows << NewRow(*node, list->columnCount(), bold);
         }
         list->addTopLevelItems(rows);
     }
