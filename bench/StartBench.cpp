@@ -327,10 +327,14 @@ public:
     {
         const auto deadline = Clock::now() + std::chrono::seconds(60);
         alignas(inotify_event) char buf[4096];
-        while (Clock::now() < deadline && !subject.Ended()) {
+        while (Clock::now() < deadline) {
+            // A subject may rename and end before this wait begins: its renames are still read.
             pollfd p {fd_, POLLIN, 0};
-            if (poll(&p, 1, 100) <= 0)
+            if (poll(&p, 1, 100) <= 0) {
+                if (subject.Ended())
+                    break;
                 continue;
+            }
             const ssize_t n = read(fd_, buf, sizeof buf);
             const auto now = Clock::now();
             for (ssize_t at = 0; at < n;) {
