@@ -36,10 +36,14 @@ gui::ColumnInfo gb_ListbrowserColumn[] = {
 
 static BOOL gb_PortPublic;
 
-// Menu texts hold their shortcut key, a NUL and then the label.
-static void FillMenuItem(gui::NewMenu *entry, LONG id)
+// Menu texts hold their shortcut key, a NUL and then the label. A catalog text without that form
+// (a plain word, one character, nothing) would give a wrong key and a label from past its end, so
+// the built-in text is used instead. Catalog texts end in two NULs, so text[2] may be read here.
+static void FillMenuItem(gui::NewMenu *entry, LONG id, CONST_STRPTR def)
 {
     CONST_STRPTR text = GetString(id);
+    if (!text[0] || text[1] || !text[2])
+        text = def;
     entry->nm_CommKey = text;
     entry->nm_Label = text + 2;
 }
@@ -47,8 +51,8 @@ static void FillMenuItem(gui::NewMenu *entry, LONG id)
 static void FillTexts()
 {
     gb_MenuDescribe[0].nm_Label = GetString(TX_Menu_Project);
-    FillMenuItem(&gb_MenuDescribe[1], TX_Menu_About);
-    FillMenuItem(&gb_MenuDescribe[2], TX_Menu_Quit);
+    FillMenuItem(&gb_MenuDescribe[1], TX_Menu_About, STR_TX_Menu_About);
+    FillMenuItem(&gb_MenuDescribe[2], TX_Menu_Quit, STR_TX_Menu_Quit);
     gb_ListbrowserColumn[0].ci_Title = GetString(TX_ListColumnDate);
     gb_ListbrowserColumn[1].ci_Title = GetString(TX_ListColumnTitel);
 }

@@ -68,9 +68,9 @@ static gui::LayoutMember Labelled(gui::Object *gadget, LONG label)
 // A framed group with its title, members one under the other with their labels on the left.
 static gui::Object *LabelledGroup(LONG title, const gui::LayoutMember *members, int count)
 {
-    gui::LayoutSpec spec = {true, true, true, false, 0, 0, 0};
-    spec.title = GetString(title);
-    return gui::NewLayout(spec, members, count);
+    gui::LayoutSpec group = {true, true, true, false, 0, 0, 0};
+    group.title = GetString(title);
+    return gui::NewLayout(group, members, count);
 }
 
 // Every gadget goes into exactly one group and every group into the outer one, so a failure anywhere
@@ -210,6 +210,10 @@ BOOL PrefsMsgLoop()
         while ((input = gui::WM_HANDLEINPUT(gb_PrefsWindowObj)) != gui::WMHI_LASTMSG) {
             if ((input & gui::WMHI_CLASSMASK) == gui::WMHI_GADGETUP
                 && !HandlePrefsGadget(input & gui::WMHI_GADGETMASK, &result))
+                laufen = FALSE;
+            // The window has no close gadget: the host closes it only for a quit from outside
+            // (log-out), which must not wait for the user. That ends the visit as Cancel does.
+            if ((input & gui::WMHI_CLASSMASK) == gui::WMHI_CLOSEWINDOW)
                 laufen = FALSE;
         }
     }

@@ -3,9 +3,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 #include "platform/TestPlatform.h"
 #include "platform/dos.h"
@@ -39,22 +37,6 @@ TEST(Paths, DevicesAreCaseInsensitiveAndRedirectable)
     };
     for (const auto &c : kCases)
         EXPECT_EQ(Resolve(c.path), c.host) << c.path;
-}
-
-TEST(Files, RamIsPrivateAndRefusedWhenSomeoneElseOwnsIt)
-{
-    testplat::Devices devices;
-    std::filesystem::remove_all(devices.ram());
-    dos::File *f = dos::Open("RAM:rss-file", dos::MODE_NEWFILE);
-    ASSERT_NE(f, nullptr);
-    EXPECT_TRUE(dos::Close(f));
-    struct stat st;
-    ASSERT_EQ(stat(devices.ram().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-    if (getuid() == 0) { // only root can hand the directory to another user
-        ASSERT_EQ(chown(devices.ram().c_str(), 65534, 65534), 0);
-        EXPECT_EQ(dos::Open("RAM:rss-file", dos::MODE_NEWFILE), nullptr);
-    }
 }
 
 TEST(Files, AFailedSaveLeavesTheOldFileAndNoTemporary)

@@ -7,48 +7,16 @@
 #include <set>
 #include <string>
 
+#include "CatalogImage.h"
 #include "Tavrin.h"
 #include "platform/TestPlatform.h"
 #include "platform/locale.h"
 
 namespace {
 
-std::string Be32(uint32_t v)
-{
-    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
-}
-
-std::string Chunk(const std::string &id, const std::string &body)
-{
-    std::string out = id + Be32(static_cast<uint32_t>(body.size())) + body;
-    if (body.size() & 1)
-        out += '\0';
-    return out;
-}
-
-std::string Record(uint32_t id, const std::string &text)
-{
-    std::string out = Be32(id) + Be32(static_cast<uint32_t>(text.size() + 1)) + text + '\0';
-    while (out.size() % 4)
-        out += '\0';
-    return out;
-}
-
 std::string Cset(uint32_t codeSet)
 {
     return Be32(codeSet) + std::string(28, '\0');
-}
-
-std::string Form(const std::string &chunks)
-{
-    return "FORM" + Be32(static_cast<uint32_t>(chunks.size() + 4)) + "CTLG" + chunks;
-}
-
-const std::string kFver = Chunk("FVER", std::string("$VER: Tavrin.catalog 1.2 (06.12.2026)") + '\0');
-
-locale::Catalog *Parse(const std::string &bytes, int32_t version = 1)
-{
-    return locale::ParseCatalog(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size(), version);
 }
 
 std::string Lookup(locale::Catalog *cat, LONG id, const char *def)

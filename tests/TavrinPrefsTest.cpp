@@ -14,6 +14,7 @@ namespace {
 using namespace std::string_literals;
 
 constexpr size_t Record = 16; // the record's offset in the file
+constexpr ULONG Closed = 0xffff; // stands for the close the host reports on a quit from outside
 
 // Each visit starts from the stored file loaded into the record. In the open window the notification
 // box is disabled only on an old system; then the gadgets are used in turn. The file and the window's
@@ -44,6 +45,7 @@ TEST(PrefsTest, Visits)
             patched(Record + offsetof(TavrinPrefs, Sample), longPath.substr(0, 199) + '\0'), -20},
         // The fake main window stands at 250, 250 with 300 x 150 inside.
         {"snapshot, cancel", {GID_Snapshot, GID_Cancel}, "", stored, 250},
+        {"snapshot, quit from outside", {GID_Snapshot, Closed}, "", stored, 250},
         {"snapshot, save", {GID_Snapshot, GID_Save}, "", patched(0, "\0\0\0\xFA\0\0\0\xFA\0\0\x01\x2C\0\0\0\x96"s),
             250},
         {"unsnapshot, save", {GID_Unsnapshot, GID_Save}, "", patched(0, std::string(16, '\0')), 0},
@@ -64,7 +66,7 @@ TEST(PrefsTest, Visits)
                 return;
             EXPECT_EQ(gui::GetGadgetAttr(gb_RinghioGad, gui::GA_Disabled), c.version < 53 ? 1u : 0u);
             for (ULONG id : c.used)
-                fakegui::PushInput(gb_PrefsWindowObj, gui::WMHI_GADGETUP | id);
+                fakegui::PushInput(gb_PrefsWindowObj, id == Closed ? gui::WMHI_CLOSEWINDOW : gui::WMHI_GADGETUP | id);
         });
         DoSettings();
         EXPECT_EQ(testplat::ReadFile(conf), c.file);

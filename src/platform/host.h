@@ -15,8 +15,16 @@ void SetEventPump(PumpFn pump, WakeFn wake);
 // The exec version the host reports (54.16 on Linux); the test host sets older ones.
 void SetVersion(uint16_t version, uint16_t revision);
 
-// Forgets every signal of the main task (test isolation).
+// Forgets every signal of the main task and a pending quit (test isolation).
 void ResetSignals();
+
+// A quit asked from outside the program (SIGINT, SIGTERM). It stays pending for the rest of the run,
+// and every blocking wait of the hosts (a download, the open requester) ends at once while it is, so
+// that the program reaches its shutdown within a moment. Safe from any thread.
+void RequestQuit();
+bool QuitPending();
+// Becomes readable once a quit is pending and stays so: for poll() and socket notifiers.
+int QuitFd();
 
 } // namespace exec_host
 
@@ -51,3 +59,10 @@ using IdleFn = void (*)();
 void SetIdleHook(IdleFn hook);
 
 } // namespace net_host
+
+namespace port_host {
+
+// How long a public port's client may stay silent before its first byte (1000 ms); tests lengthen it.
+void SetFirstByteTimeout(int ms);
+
+} // namespace port_host

@@ -17,6 +17,8 @@ void CloseCatalog(Catalog *catalog);
 
 // The catalog's text for `id`, or `def` itself. A catalog text whose printf conversions differ from
 // those of `def` is not used, so a translation can never make a caller read arguments it did not pass.
+// A catalog text is followed by a second NUL, so that a key text (key, NUL, label) can be told from
+// a one-character text without reading past its end.
 const char *GetCatalogStr(Catalog *catalog, int32_t id, const char *def);
 
 // Parses a catalog image; exposed for the tests and the fuzzer. Null when it is not a valid catalog

@@ -1,7 +1,9 @@
 #pragma once
 
-// TCP sockets with the program's own time-outs, so that a silent or unreachable server never
-// blocks the program's task for ever.
+// TCP sockets with the program's own time-outs, so that a silent, dripping or unreachable server
+// never blocks the program's task for long. A socket's waits (the connect and every receive) end
+// with the download time-out counted from OpenStream, and a quit from outside ends any wait at
+// once; both count as failures (a receive that ends so gives -1).
 
 #include <cstddef>
 #include <cstdint>
@@ -29,5 +31,8 @@ void Close(Socket *s);
 constexpr int DefaultConnectTimeoutMs = 15000;
 constexpr int DefaultReceiveTimeoutMs = 30000;
 void SetTimeouts(int connectMs, int receiveMs);
+// The whole download's time-out in milliseconds (60000), for sockets opened afterwards.
+constexpr int DefaultDownloadTimeoutMs = 60000;
+void SetDownloadTimeout(int ms);
 
 } // namespace net

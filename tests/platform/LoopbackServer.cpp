@@ -84,6 +84,10 @@ void LoopbackServer::serve(Mode mode, const std::string &answer)
     send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
     while (mode == Mode::Silent && !stopping_.load())
         poll(nullptr, 0, TICK_MS);
+    while (mode == Mode::Drip && !stopping_.load() && dripped_.load() < 3000 && send(fd, "x", 1, MSG_NOSIGNAL) == 1) {
+        dripped_++;
+        poll(nullptr, 0, TICK_MS);
+    }
     close(fd);
 }
 

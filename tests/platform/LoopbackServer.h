@@ -16,7 +16,8 @@ public:
     // Silent: like Answer, then stays silent until the server is stopped.
     // Backlogged: never accepts, and its queue is full: a connect to it hangs.
     // Refusing: holds the port without listening: a connect to it is refused.
-    enum class Mode { Answer, CloseAtOnce, Silent, Backlogged, Refusing };
+    // Drip: reads the request, then sends one byte a tick (for a minute at most) until the client goes.
+    enum class Mode { Answer, CloseAtOnce, Silent, Backlogged, Refusing, Drip };
 
     explicit LoopbackServer(Mode mode, std::string answer = {});
     ~LoopbackServer();
@@ -35,6 +36,7 @@ private:
     uint16_t port_ = 0;
     std::string request_;
     std::atomic<bool> stopping_ {false};
+    std::atomic<int> dripped_ {0};
     std::thread thread_;
     std::vector<int> fillers_;
 };

@@ -16,6 +16,7 @@
 
 #include "platform/alsa/Svx.h"
 #include "platform/dos.h"
+#include "platform/host.h"
 
 // libsndfile decodes the file (8SVX goes to our own reader) and ALSA plays it on the "default" device,
 // which PipeWire or PulseAudio take over where they run. Once playing has started, only the player
@@ -138,17 +139,23 @@ bool WriteFrames(snd_pcm_t *pcm, const int16_t *p, size_t frames, int channels)
     return true;
 }
 
+// A quit from outside (log-out) must not wait for a long sample to end.
+bool Stopping(const sound::Object *obj)
+{
+    return obj->stop || exec_host::QuitPending();
+}
+
 void PlayerMain(sound::Object *obj, snd_pcm_t *pcm)
 {
     std::vector<int16_t> buf(kChunkFrames * static_cast<size_t>(obj->channels));
     bool ok = true;
-    while (ok && !obj->stop) {
+    while (ok && !Stopping(obj)) {
         const size_t n = ReadFrames(obj, buf.data(), kChunkFrames);
         if (n == 0)
             break;
         ok = WriteFrames(pcm, buf.data(), n, obj->channels);
     }
-    if (ok && !obj->stop)
+    if (ok && !Stopping(obj))
         snd_pcm_drain(pcm);
     else
         snd_pcm_drop(pcm);

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/dos.h"
@@ -42,9 +43,10 @@ uint32_t RegisterApplication(const char *, const RegisterTags &tags)
         std::string ram = posix_dos::PrivateRamDir();
         if (ram.empty())
             return 0;
-        int fd = open((ram + "Tavrin.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        int fd = open((ram + "Tavrin.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0)
             return 0;
+        fchmod(fd, 0600);
         if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
             dos::SetIoErr(errno);
             close(fd);

@@ -154,8 +154,9 @@ Catalog *ParseCatalog(const unsigned char *data, size_t size, int32_t version)
     if (!versionOk || (codeSet != 0 && codeSet != kCodeSetLatin1 && codeSet != kCodeSetUtf8))
         return nullptr;
     auto *cat = new Catalog;
+    // Each text keeps a second NUL behind its own (see GetCatalogStr).
     for (auto &[id, text] : texts)
-        cat->texts[id] = codeSet == kCodeSetUtf8 ? text : Latin1ToUtf8(text);
+        cat->texts[id] = (codeSet == kCodeSetUtf8 ? text : Latin1ToUtf8(text)) + '\0';
     return cat;
 }
 

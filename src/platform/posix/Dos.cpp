@@ -39,6 +39,25 @@ bool IsRegularOrMissing(const std::string &path)
     return stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode);
 }
 
+// Opens without waiting (a FIFO would wait for its other end for ever) and keeps the file only when
+// it is of `type`, so a FIFO or device in place of a settings file can neither hang the program nor
+// feed it without end. Returns the descriptor, or -1 with errno set.
+int OpenNonBlocking(const std::string &host, int flags, mode_t type)
+{
+    const int fd = open(host.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st { };
+    if (fstat(fd, &st) != 0 || (st.st_mode & S_IFMT) != type) {
+        const bool isDir = S_ISDIR(st.st_mode);
+        close(fd);
+        errno = isDir ? EISDIR : EINVAL;
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 } // namespace
 
 // A file opened for writing goes to a temporary file beside its target and replaces the
@@ -79,8 +98,7 @@ static File *OpenForWriting(const std::string &host)
     file->target = host;
     if (!IsRegularOrMissing(host)) {
         // NIL: is an empty source as much as a sink: a program started with it as input reads its end.
-        const int access = host == "/dev/null" ? O_RDWR : O_WRONLY | O_TRUNC;
-        file->fd = open(host.c_str(), access | O_CLOEXEC);
+        file->fd = OpenNonBlocking(host, host == "/dev/null" ? O_RDWR : O_WRONLY, S_IFCHR); // written in place
     } else {
         std::string tmpl = host + ".XXXXXX";
         std::string buf = tmpl;
@@ -122,15 +140,9 @@ File *Open(const char *name, int32_t mode)
     }
     if (mode == MODE_NEWFILE)
         return OpenForWriting(host);
-    int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenNonBlocking(host, O_RDONLY, S_IFREG);
     if (fd < 0) {
         SetIoErr(errno);
-        return nullptr;
-    }
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        close(fd);
-        SetIoErr(EISDIR);
         return nullptr;
     }
     auto *file = new File;

@@ -4,7 +4,9 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <sys/eventfd.h>
 #include <thread>
+#include <unistd.h>
 
 #include "platform/host.h"
 
@@ -24,6 +26,7 @@ std::atomic<exec_host::PumpFn> gPump {nullptr};
 std::atomic<exec_host::WakeFn> gWake {nullptr};
 std::atomic<uint32_t> gVersion {(54u << 16) | 16u};
 const std::thread::id gMainThread = std::this_thread::get_id();
+std::atomic<bool> gQuit {false};
 
 TaskRec &MainTask()
 {
@@ -151,6 +154,27 @@ void ResetSignals()
     TaskRec &task = MainTask();
     std::lock_guard<std::mutex> lock(task.mutex);
     task.sigs = 0;
+    gQuit = false;
+    uint64_t count;
+    [[maybe_unused]] ssize_t n = read(QuitFd(), &count, sizeof count);
+}
+
+void RequestQuit()
+{
+    gQuit = true;
+    const uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = write(QuitFd(), &one, sizeof one);
+}
+
+bool QuitPending()
+{
+    return gQuit.load();
+}
+
+int QuitFd()
+{
+    static const int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    return fd;
 }
 
 } // namespace exec_host

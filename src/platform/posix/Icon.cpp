@@ -17,17 +17,21 @@ struct IconRec : icon::DiskObject {
     std::vector<char *> array;
 };
 
+// Tool types are a few short lines; of a larger file only the first 64 KB are read.
+constexpr int32_t MaxIconBytes = 64 * 1024;
+
 bool ReadIconFile(const std::string &name, std::vector<std::string> &lines)
 {
     dos::File *file = dos::Open(name.c_str(), dos::MODE_OLDFILE);
     if (!file)
         return false;
-    std::string text;
-    char buf[4096];
-    int32_t n;
-    while ((n = dos::Read(file, buf, sizeof(buf))) > 0)
-        text.append(buf, static_cast<size_t>(n));
+    std::string text(MaxIconBytes, '\0');
+    const int32_t n = dos::Read(file, text.data(), MaxIconBytes);
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
     dos::Close(file);
+    // A line cut at the limit is dropped, so that no tool type is read by halves.
+    if (n == MaxIconBytes)
+        text.erase(text.rfind('\n') + 1);
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);

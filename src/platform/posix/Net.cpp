@@ -1,5 +1,6 @@
 #include "platform/net.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
@@ -15,8 +16,11 @@
 
 namespace net {
 
+using Clock = std::chrono::steady_clock;
+
 struct Socket {
     int fd;
+    Clock::time_point deadline; // of the whole download
 };
 
 std::atomic<net_host::IdleFn> idleHook {nullptr};
@@ -25,26 +29,27 @@ namespace {
 
 std::atomic<int> connectTimeoutMs {DefaultConnectTimeoutMs};
 std::atomic<int> receiveTimeoutMs {DefaultReceiveTimeoutMs};
+std::atomic<int> downloadTimeoutMs {DefaultDownloadTimeoutMs};
 
 // How often a blocked wait lets the GUI host repaint.
 constexpr int kIdleSliceMs = 50;
 
-// Waits for `events` on fd for at most timeoutMs in all, whatever signals interrupt the wait.
-// Returns the revents, 0 on time-out, -1 on error.
-int PollFor(int fd, short events, int timeoutMs)
+// Waits for `events` on the socket for at most timeoutMs in all, and not past the download's
+// deadline, whatever signals interrupt the wait. Returns the revents, 0 on time-out, -1 on error or
+// when a quit is pending.
+int PollFor(const Socket *s, short events, int timeoutMs)
 {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto deadline = std::min(s->deadline, Clock::now() + std::chrono::milliseconds(timeoutMs));
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         const auto idle = idleHook.load();
         int slice = left.count() > 0 ? static_cast<int>(left.count()) : 0;
         if (idle && slice > kIdleSliceMs)
             slice = kIdleSliceMs;
-        pollfd p {fd, events, 0};
-        const int rc = poll(&p, 1, slice);
+        pollfd p[2] = {{s->fd, events, 0}, {exec_host::QuitFd(), POLLIN, 0}};
+        const int rc = poll(p, 2, slice);
         if (rc > 0)
-            return p.revents;
+            return p[1].revents ? -1 : p[0].revents;
         if (rc == 0 && Clock::now() >= deadline)
             return 0;
         if (rc == 0) {
@@ -66,16 +71,16 @@ bool SetBlocking(int fd, bool blocking)
 }
 
 // Finishes a non-blocking connect that is under way.
-Result AwaitConnect(int fd)
+Result AwaitConnect(const Socket *s)
 {
-    const int revents = PollFor(fd, POLLOUT, connectTimeoutMs.load());
+    const int revents = PollFor(s, POLLOUT, connectTimeoutMs.load());
     if (revents == 0)
         return Result::TimedOut;
     if (revents < 0)
         return Result::Failed;
     int error = 0;
     socklen_t len = sizeof error;
-    if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0)
+    if (getsockopt(s->fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0)
         return Result::Failed;
     return Result::Ok;
 }
@@ -87,7 +92,7 @@ Socket *OpenStream()
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return nullptr;
-    auto *s = new (std::nothrow) Socket {fd};
+    auto *s = new (std::nothrow) Socket {fd, Clock::now() + std::chrono::milliseconds(downloadTimeoutMs.load())};
     if (!s)
         close(fd);
     return s;
@@ -107,7 +112,7 @@ Result Connect(Socket *s, const char *dottedAddress, uint16_t port)
     Result result = Result::Ok;
     if (connect(s->fd, reinterpret_cast<const sockaddr *>(&addr), sizeof addr) != 0) {
         // EINTR leaves the connect running in the background, just like EINPROGRESS.
-        result = (errno == EINPROGRESS || errno == EINTR) ? AwaitConnect(s->fd) : Result::Failed;
+        result = (errno == EINPROGRESS || errno == EINTR) ? AwaitConnect(s) : Result::Failed;
     }
     if (result == Result::Ok && !SetBlocking(s->fd, true))
         result = Result::Failed;
@@ -127,7 +132,7 @@ long Send(Socket *s, const void *data, size_t length)
 long Recv(Socket *s, void *buf, size_t length)
 {
     for (;;) {
-        if (PollFor(s->fd, POLLIN, receiveTimeoutMs.load()) <= 0)
+        if (PollFor(s, POLLIN, receiveTimeoutMs.load()) <= 0)
             return -1;
         const ssize_t n = recv(s->fd, buf, length, 0);
         if (n >= 0)
@@ -149,6 +154,11 @@ void SetTimeouts(int connectMs, int receiveMs)
 {
     connectTimeoutMs.store(connectMs);
     receiveTimeoutMs.store(receiveMs);
+}
+
+void SetDownloadTimeout(int ms)
+{
+    downloadTimeoutMs.store(ms);
 }
 
 } // namespace net

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,11 +69,17 @@ std::string ShareDir()
     return Parent(ExeDir()) + "/share/tavrin";
 }
 
+// The directory the user assigned to a device, or null.
+const char *Assignment(const std::string &upper)
+{
+    const char *over = getenv(("TAVRIN_ASSIGN_" + upper).c_str());
+    return over && *over ? over : nullptr;
+}
+
 // The host directory of a device without its trailing path, or "" when it is unassigned.
 std::string DeviceDir(const std::string &upper)
 {
-    std::string var = "TAVRIN_ASSIGN_" + upper;
-    if (const char *over = getenv(var.c_str()); over && *over)
+    if (const char *over = Assignment(upper))
         return WithSlash(over);
     if (upper == "ENVARC")
         return DefaultEnvarc();
@@ -89,6 +96,32 @@ std::string DeviceDir(const std::string &upper)
     if (upper == "LOCALE")
         return WithSlash(ShareDir()) + "locale/";
     return std::string();
+}
+
+// Creates `dir` private to the user, or checks the one that is there without following a link, and
+// makes it private. Returns what is wrong with it, or null.
+const char *MakePrivateDir(const std::string &dir)
+{
+    const std::string path = dir.substr(0, dir.find_last_not_of('/') + 1); // a trailing slash follows links
+    posix_dos::MakeDirs(Parent(path), 0700);
+    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+        return "cannot be created";
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        return "is a symbolic link";
+    // What is checked is what was opened, whatever replaces the name meanwhile.
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOTDIR || errno == ELOOP ? "is no directory" : "cannot be opened";
+    const char *problem = nullptr;
+    if (fstat(fd, &st) != 0 || st.st_uid != getuid())
+        problem = "belongs to another user";
+    else if (st.st_mode & (S_IWGRP | S_IWOTH))
+        problem = "may be written by others";
+    else if ((st.st_mode & 07777) != 0700 && fchmod(fd, 0700) != 0)
+        problem = "cannot be made private";
+    close(fd);
+    return problem;
 }
 
 } // namespace
@@ -153,14 +186,23 @@ std::string PrivateRamDir()
     std::string ram = Resolve("RAM:");
     if (ram.empty())
         return ram;
-    if (!MakeDirs(ram, 0700))
+    // An assigned directory is the user's choice and is used as it is, even a shared one (mode 1777).
+    if (Assignment("RAM")) {
+        if (MakeDirs(ram, 0700) && IsDir(ram))
+            return ram;
+        dos::SetIoErr(errno ? errno : ENOTDIR);
         return std::string();
-    struct stat st;
-    if (stat(ram.c_str(), &st) != 0 || st.st_uid != getuid()) {
+    }
+    // The default one may lie in /tmp, where another user could have put a link or a directory of
+    // his own, to make us place our lock, socket and files where he wants.
+    if (const char *problem = MakePrivateDir(ram)) {
+        std::fprintf(stderr,
+            "Tavrin: %s %s; RAM: is not used. Remove it or assign RAM: elsewhere "
+            "(TAVRIN_ASSIGN_RAM).\n",
+            ram.c_str(), problem);
         dos::SetIoErr(EACCES);
         return std::string();
     }
-    chmod(ram.c_str(), 0700);
     return ram;
 }
 

@@ -15,7 +15,9 @@ namespace posix_dos {
 std::string Resolve(const char *amigaPath);
 // mkdir -p.
 bool MakeDirs(const std::string &dir, mode_t mode);
-// RAM:, created private to the user; "" when it cannot be had or another user owns it.
+// RAM:, or "" when it cannot be had. The default directory is created private to the user (0700)
+// and refused, with a message, when it is a link, another user's or writable by others; an assigned
+// one is used as it is.
 std::string PrivateRamDir();
 // The descriptor behind an open file, or -1.
 int FileDescriptor(dos::File *file);

@@ -1,10 +1,13 @@
 // Public message ports: a Unix stream socket "RAM:<name>". One connection carries one message,
 // whose name is the text up to the first newline; replying the message closes the connection.
-// A listener thread per port accepts connections, puts one message at a time on the port and
-// waits on a reply port of its own until the program has replied it.
+// A listener thread per port reads from its clients side by side, puts one message at a time on the
+// port and waits on a reply port of its own until the program has replied it.
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
@@ -23,6 +26,7 @@
 
 #include "platform/dos.h"
 #include "platform/exec.h"
+#include "platform/host.h"
 #include "platform/posix/PosixDos.h"
 
 namespace {
@@ -31,8 +35,12 @@ namespace {
 constexpr size_t MaxNameLength = 255;
 // How long a client may stay silent: before its first byte, and after it (clients such as
 // `printf wakeup | nc -U` send no newline and keep the connection open).
-constexpr int FirstByteTimeoutMs = 1000;
+std::atomic<int> gFirstByteTimeoutMs {1000};
 constexpr int NextByteTimeoutMs = 100;
+// Clients served at the same time.
+constexpr size_t MaxClients = 64;
+
+using Clock = std::chrono::steady_clock;
 
 struct Listener {
     exec::MsgPort *port = nullptr;
@@ -99,8 +107,10 @@ int BindListener(const std::string &path, ino_t *inode)
         unlink(path.c_str());
         rc = bind(fd, reinterpret_cast<const sockaddr *>(&addr), sizeof(addr));
     }
+    // Only the user may connect, also in a shared directory that RAM: was assigned to.
     struct stat st;
-    if (rc != 0 || listen(fd, 8) != 0 || stat(path.c_str(), &st) != 0) {
+    if (rc != 0 || chmod(path.c_str(), 0600) != 0 || listen(fd, static_cast<int>(MaxClients)) != 0
+        || stat(path.c_str(), &st) != 0) {
         if (errno != EADDRINUSE)
             ReportError("bind", path);
         close(fd);
@@ -110,38 +120,30 @@ int BindListener(const std::string &path, ino_t *inode)
     return fd;
 }
 
-// Waits for `fd` to become readable; false on time-out or when the port is being removed.
-bool WaitReadable(Listener *l, int fd, int timeoutMs)
-{
-    pollfd fds[2] = {{fd, POLLIN, 0}, {l->wakeFd[0], POLLIN, 0}};
-    for (;;) {
-        int n = poll(fds, 2, timeoutMs);
-        if (n < 0 && errno == EINTR)
-            continue;
-        return n > 0 && !(fds[1].revents & POLLIN) && (fds[0].revents & (POLLIN | POLLHUP));
-    }
-}
-
-// The message name a client sent: the text up to the first newline (or NUL, end of data or
-// silence), empty when it sent nothing.
-std::string ReadName(Listener *l, int conn)
-{
+// A connection whose message name is still coming in.
+struct Client {
+    int fd;
     std::string name;
-    bool complete = false;
-    while (!complete && name.size() < MaxNameLength) {
-        if (!WaitReadable(l, conn, name.empty() ? FirstByteTimeoutMs : NextByteTimeoutMs))
-            break;
-        char buf[MaxNameLength];
-        ssize_t n = read(conn, buf, MaxNameLength - name.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        char *end = std::find_if(buf, buf + n, [](char c) { return c == '\n' || c == '\0'; });
-        complete = end != buf + n;
-        name.append(buf, end);
+    bool complete;
+    Clock::time_point deadline; // for its next byte
+};
+
+// Takes what the client has sent. The name is complete at the first newline or NUL, at the end of
+// its data, or when it is full; silence is judged by the caller.
+void ReadName(Client &c)
+{
+    char buf[MaxNameLength];
+    const ssize_t n = read(c.fd, buf, MaxNameLength - c.name.size());
+    if (n < 0 && (errno == EINTR || errno == EAGAIN))
+        return;
+    if (n <= 0) {
+        c.complete = true;
+        return;
     }
-    return name;
+    char *end = std::find_if(buf, buf + n, [](char ch) { return ch == '\n' || ch == '\0'; });
+    c.name.append(buf, end);
+    c.complete = end != buf + n || c.name.size() >= MaxNameLength;
+    c.deadline = Clock::now() + std::chrono::milliseconds(NextByteTimeoutMs);
 }
 
 // Takes what the client sent beyond the name, so that closing does not reset the connection.
@@ -197,6 +199,42 @@ bool Deliver(Listener *l, exec::Message *msg, exec::MsgPort *replyPort)
     }
 }
 
+// Milliseconds until the first client falls silent for too long; -1 without clients.
+int MsUntilFirstDeadline(const std::vector<Client> &clients)
+{
+    if (clients.empty())
+        return -1;
+    auto first = clients.front().deadline;
+    for (const Client &c : clients)
+        first = std::min(first, c.deadline);
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(first - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
+}
+
+// Delivers the message of each client that has finished or fallen silent, and lets it go. False when
+// the port is being removed.
+bool DeliverFinished(Listener *l, std::vector<Client> &clients, exec::MsgPort *replyPort)
+{
+    const auto now = Clock::now();
+    for (auto it = clients.begin(); it != clients.end();) {
+        if (!it->complete && now < it->deadline) {
+            ++it;
+            continue;
+        }
+        exec::Message *msg = NewNamedMessage(it->name, replyPort);
+        const bool delivered = Deliver(l, msg, replyPort);
+        DeleteNamedMessage(msg);
+        DiscardInput(it->fd);
+        close(it->fd);
+        it = clients.erase(it);
+        if (!delivered)
+            return false;
+    }
+    return true;
+}
+
+// Serves many clients side by side, so that silent ones never hold up a "wakeup". Ends when RemPort
+// wakes it (or the listening socket fails: the port is then deaf).
 void Serve(Listener *l)
 {
     exec::MsgPort *replyPort = exec::CreatePort();
@@ -204,19 +242,31 @@ void Serve(Listener *l)
         std::fprintf(stderr, "Tavrin: public port %s: no signal for the reply port\n", l->path.c_str());
         return;
     }
-    // Ends when RemPort wakes it (or the listening socket fails: the port is then deaf).
-    while (WaitReadable(l, l->listenFd, -1)) {
-        int conn = accept4(l->listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (conn < 0)
-            continue;
-        exec::Message *msg = NewNamedMessage(ReadName(l, conn), replyPort);
-        bool delivered = Deliver(l, msg, replyPort);
-        DeleteNamedMessage(msg);
-        DiscardInput(conn);
-        close(conn);
-        if (!delivered)
+    std::vector<Client> clients;
+    for (bool serving = true; serving;) {
+        // More clients wait in the listening queue until some have gone.
+        const int listenFd = clients.size() < MaxClients ? l->listenFd : -1;
+        std::vector<pollfd> fds = {{l->wakeFd[0], POLLIN, 0}, {listenFd, POLLIN, 0}};
+        for (const Client &c : clients)
+            fds.push_back({c.fd, POLLIN, 0});
+        if (poll(fds.data(), fds.size(), MsUntilFirstDeadline(clients)) < 0 && errno != EINTR)
             break;
+        if (fds[0].revents || (fds[1].revents & (POLLERR | POLLNVAL)))
+            break;
+        for (size_t i = 0; i < clients.size(); i++) {
+            if (fds[i + 2].revents)
+                ReadName(clients[i]);
+        }
+        if (fds[1].revents & POLLIN) {
+            const int conn = accept4(l->listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (conn >= 0)
+                clients.push_back(
+                    {conn, {}, false, Clock::now() + std::chrono::milliseconds(gFirstByteTimeoutMs.load())});
+        }
+        serving = DeliverFinished(l, clients, replyPort);
     }
+    for (const Client &c : clients)
+        close(c.fd);
     WaitUntilReleased(l);
     exec::DeletePort(replyPort);
 }
@@ -308,3 +358,12 @@ void RemPort(MsgPort *port)
 }
 
 } // namespace exec
+
+namespace port_host {
+
+void SetFirstByteTimeout(int ms)
+{
+    gFirstByteTimeoutMs = ms;
+}
+
+} // namespace port_host

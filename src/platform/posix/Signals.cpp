@@ -9,10 +9,14 @@
 #include <unistd.h>
 
 #include "platform/application.h"
+#include "platform/host.h"
 
 namespace {
 
 int gPipe[2] = {-1, -1};
+std::thread gReader;
+// Handlers write signal numbers, so this byte can only come from Stop.
+constexpr unsigned char kStopByte = 0;
 std::atomic<exec::Task *> gTask {nullptr};
 std::mutex gPortMutex;
 exec::MsgPort *gQuitPort = nullptr;
@@ -28,6 +32,8 @@ void OnSignal(int sig)
 void Deliver(int sig)
 {
     exec::Task *task = gTask.load();
+    if (sig == SIGINT || sig == SIGTERM)
+        exec_host::RequestQuit();
     switch (sig) {
     case SIGINT:
         exec::Signal(task, exec::SIGBREAKF_CTRL_C);
@@ -57,6 +63,8 @@ void Reader()
     unsigned char byte;
     for (;;) {
         ssize_t n = read(gPipe[0], &byte, 1);
+        if (n == 1 && byte == kStopByte)
+            return;
         if (n == 1)
             Deliver(byte);
         else if (n < 0 && errno == EINTR)
@@ -73,11 +81,14 @@ namespace posix_signals {
 bool Install(exec::Task *task)
 {
     gTask = task;
-    if (gPipe[0] >= 0)
-        return true;
-    if (pipe2(gPipe, O_CLOEXEC) != 0)
-        return false;
-    std::thread(Reader).detach();
+    if (gPipe[0] < 0) {
+        if (pipe2(gPipe, O_CLOEXEC) != 0)
+            return false;
+        // A handler must never block, not even on a pipe that nobody reads any more.
+        fcntl(gPipe[1], F_SETFL, O_NONBLOCK);
+    }
+    if (!gReader.joinable())
+        gReader = std::thread(Reader);
     struct sigaction sa = {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
@@ -92,6 +103,17 @@ void SetQuitPort(exec::MsgPort *port)
 {
     std::lock_guard<std::mutex> lock(gPortMutex);
     gQuitPort = port;
+}
+
+void Stop()
+{
+    if (!gReader.joinable())
+        return;
+    ssize_t n;
+    do
+        n = write(gPipe[1], &kStopByte, 1);
+    while (n < 0 && errno == EINTR);
+    gReader.join();
 }
 
 } // namespace posix_signals

@@ -19,16 +19,24 @@ QString Resolved(const char *amigaPath)
 // The installed icon in all its sizes (<prefix>/share/icons/hicolor/<size>/apps/tavrin.png beside
 // <prefix>/bin, which the icon theme does not search for every prefix), else PROGDIR:Tavrin.png
 // of a program run where it was built.
-QIcon ProgramIcon()
+QStringList IconFiles()
 {
-    QIcon icon;
+    QStringList files;
     QDirIterator sizes(
         Resolved("PROGDIR:../share/icons/hicolor"), {"tavrin.png"}, QDir::Files, QDirIterator::Subdirectories);
     while (sizes.hasNext())
-        icon.addFile(sizes.next());
+        files << sizes.next();
     const QString built = Resolved("PROGDIR:Tavrin.png");
-    if (icon.isNull() && QFileInfo::exists(built))
-        icon.addFile(built);
+    if (files.isEmpty() && QFileInfo::exists(built))
+        files << built;
+    return files;
+}
+
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (const QString &file : IconFiles())
+        icon.addFile(file);
     return icon;
 }
 
@@ -41,6 +49,12 @@ void Install()
     QGuiApplication::setDesktopFileName("tavrin");
     // A theme of the user's that draws its own "tavrin" icon wins.
     QApplication::setWindowIcon(QIcon::fromTheme("tavrin", ProgramIcon()));
+}
+
+QString IconFile()
+{
+    const QStringList files = IconFiles();
+    return files.isEmpty() ? QString() : files.first();
 }
 
 } // namespace qt_icon

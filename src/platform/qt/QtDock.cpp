@@ -134,15 +134,10 @@ void DockHost::redraw()
         return;
     m_shown = m_surface;
     m_hint = hint;
-    QString toolTip = ProgramText(m_name.c_str());
-    if (!m_hint.empty())
-        toolTip += ": " + ProgramText(m_hint.c_str());
-    QImage frame(reinterpret_cast<const uchar *>(m_shown.data()), m_rp.width, m_rp.height, m_rp.bytesPerRow,
-        QImage::Format_ARGB32_Premultiplied);
     {
         std::lock_guard<std::mutex> lock(m_frameMutex);
-        m_frame = frame.copy();
-        m_toolTip = toolTip;
+        m_frame = m_shown;
+        m_frameHint = m_hint;
         if (std::exchange(m_presentPending, true))
             return;
     }
@@ -152,17 +147,26 @@ void DockHost::redraw()
 // The GUI thread: the view is made with the first picture, when the icon's size is known.
 void DockHost::present()
 {
-    QImage frame;
-    QString toolTip;
+    std::vector<uint32_t> pixels;
+    std::string hint, name;
+    int32_t width, height;
     {
         std::lock_guard<std::mutex> lock(m_frameMutex);
-        frame = m_frame;
-        toolTip = m_toolTip;
+        pixels = m_frame;
+        hint = m_frameHint;
+        name = m_name;
+        width = m_rp.width;
+        height = m_rp.height;
         m_presentPending = false;
     }
+    QImage frame(
+        reinterpret_cast<const uchar *>(pixels.data()), width, height, width * 4, QImage::Format_ARGB32_Premultiplied);
+    QString toolTip = ProgramText(name.c_str());
+    if (!hint.empty())
+        toolTip += ": " + ProgramText(hint.c_str());
     if (!m_view)
         m_view = MakeDockView(this, [this] { click(); });
-    m_view->showFrame(frame, toolTip);
+    m_view->showFrame(frame.copy(), toolTip);
 }
 
 void InstallDock()

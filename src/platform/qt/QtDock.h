@@ -64,10 +64,11 @@ private:
     bool m_stop = false;
     int m_clicks = 0;
 
-    // The latest picture and tooltip for the GUI thread.
+    // The latest picture and hint for the GUI thread, as plain copies: Qt's shared data would pass
+    // between the threads behind reference counts that the thread checker cannot see.
     std::mutex m_frameMutex;
-    QImage m_frame;
-    QString m_toolTip;
+    std::vector<uint32_t> m_frame;
+    std::string m_frameHint;
     bool m_presentPending = false;
 
     std::thread m_thread;

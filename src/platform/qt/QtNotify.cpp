@@ -3,14 +3,13 @@
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QFile>
-#include <QFileInfo>
 #include <QUrl>
 #include <QVariantMap>
 #include <string>
 #include <sys/stat.h>
 
-#include "platform/dos.h"
 #include "platform/notify.h"
+#include "platform/qt/QtAppIcon.h"
 #include "platform/qt/QtWindowText.h"
 
 // Notifications go to the freedesktop notification service on the session bus. Each one opens its own
@@ -51,10 +50,8 @@ QString SessionBusAddress()
 
 QString IconUrl()
 {
-    char path[4096];
-    if (!dos::ResolvePath("PROGDIR:Tavrin.png", path, sizeof path) || !QFileInfo::exists(QString::fromLocal8Bit(path)))
-        return {};
-    return QUrl::fromLocalFile(QString::fromLocal8Bit(path)).toString();
+    const QString file = qt_icon::IconFile();
+    return file.isEmpty() ? QString() : QUrl::fromLocalFile(file).toString();
 }
 
 const char *Send(QDBusConnection &bus, const char *title, const char *text)

@@ -4,7 +4,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSocketNotifier>
 
+#include "platform/host.h"
 #include "platform/qt/QtWindowText.h"
 #include "platform/requester.h"
 
@@ -30,8 +32,12 @@ Object *NewRequester(const char *title, const char *body, const char *button)
     return new Object {box};
 }
 
+// A quit from outside closes the requester as if its button were pressed, also one that is pending
+// already: the notifier then fires at once.
 int OpenRequester(Object *req)
 {
+    QSocketNotifier quit(exec_host::QuitFd(), QSocketNotifier::Read);
+    QObject::connect(&quit, &QSocketNotifier::activated, req->box, &QDialog::accept);
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
         req->box->adjustSize();
         QRect area = screen->availableGeometry();

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QStatusBar>
 #include <QStyle>
 #include <QThread>
@@ -16,6 +17,7 @@
 #include <new>
 
 #include "platform/dos.h"
+#include "platform/host.h"
 #include "platform/qt/QtWindowText.h"
 
 namespace tavrin::qt {
@@ -225,9 +227,21 @@ WindowObject::WindowObject(const gui::WindowSpec &desc, std::unique_ptr<gui::Obj
     if (m_dialog) {
         flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
         main->setWindowModality(Qt::ApplicationModal);
+        closeOnQuit();
     }
     main->setWindowFlags(flags);
     m_layout->setQueue(this);
+}
+
+// A dialog has no close gadget, but a quit from outside (log-out) must not wait for the user: it is
+// reported as a close, once, since the quit stays pending for the rest of the run.
+void WindowObject::closeOnQuit()
+{
+    auto *quit = new QSocketNotifier(exec_host::QuitFd(), QSocketNotifier::Read, main());
+    QObject::connect(quit, &QSocketNotifier::activated, main(), [this, quit] {
+        quit->setEnabled(false);
+        post({gui::WMHI_CLOSEWINDOW});
+    });
 }
 
 WindowObject::~WindowObject()

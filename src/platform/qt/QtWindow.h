@@ -46,6 +46,7 @@ private:
     enum class State { Closed, Open, Iconified };
 
     void place();
+    void closeOnQuit();
     MainWindow *main() const;
 
     std::unique_ptr<gui::Object> m_layout;

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <xcb/xcb.h>
 
 #include "Tavrin.h"
 #include "platform/gui.h"
@@ -12,11 +13,20 @@
 #include "platform/qt/QtDock.h"
 #include "platform/qt/QtPump.h"
 
-static bool HaveDisplay()
+// Qt aborts when the X server that DISPLAY names does not answer: such a display counts as none.
+// The caller holds the probe's connection until Qt has its own, since a server that resets when its
+// last client leaves (a bare Xvfb) refuses connections meanwhile.
+static bool XServerAnswers(xcb_connection_t **probe)
+{
+    *probe = xcb_connect(nullptr, nullptr);
+    return !xcb_connection_has_error(*probe);
+}
+
+static bool HaveDisplay(xcb_connection_t **probe)
 {
     for (const char *var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         const char *value = getenv(var);
-        if (value && *value)
+        if (value && *value && (strcmp(var, "DISPLAY") != 0 || XServerAnswers(probe)))
             return true;
     }
     return false;
@@ -25,8 +35,11 @@ static bool HaveDisplay()
 // `tavrin --workbench [TOOLTYPE ...]` is a Workbench start; anything else is a Shell start.
 int main(int argc, char **argv)
 {
+    // First, so that a quit that comes while Qt starts is a quit too, not the default end.
+    posix_signals::Install(exec::FindTask(nullptr));
     std::unique_ptr<QApplication> app;
-    if (HaveDisplay()) {
+    xcb_connection_t *probe = nullptr;
+    if (HaveDisplay(&probe)) {
         app = std::make_unique<QApplication>(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
         QApplication::setApplicationName("Tavrin");
@@ -35,7 +48,16 @@ int main(int argc, char **argv)
         net_host::SetIdleHook(gui::KeepAlive);
         tavrin::qt::InstallDock();
     }
-    posix_signals::Install(exec::FindTask(nullptr));
+    if (probe)
+        xcb_disconnect(probe);
+    // Goes before the application does: nothing may wake Qt's event loop once it is destroyed.
+    struct SignalsStopper {
+        ~SignalsStopper()
+        {
+            posix_signals::Stop();
+            exec_host::SetEventPump(nullptr, nullptr);
+        }
+    } stopSignals;
 
     if (argc >= 2 && strcmp(argv[1], "--workbench") == 0) {
         icon::WBStartup wbs {"Tavrin", argv + 2};
