@@ -367,8 +367,9 @@ struct Bench {
     }
 
     // One fresh start: the time from the first connect to the `renames`th time `file` is renamed into
-    // ENVARC:, and the peak memory a second later when `peak` is asked for. Negative when the start
-    // failed. The baselines get the ENVARC: directory as their last argument.
+    // ENVARC: (0 when nothing connected, as for the bare window), and the peak memory a second later
+    // when `peak` is asked for. Negative when the start failed. The baselines get the ENVARC:
+    // directory as their last argument.
     double Run(const std::vector<std::string> &args, const char *file, int renames, double *peak = nullptr)
     {
         Devices devices;
