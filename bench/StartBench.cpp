@@ -8,12 +8,13 @@
 // there, otherwise on Qt's offscreen platform.
 //
 //   tavrin_startbench <tavrin executable> <bare window executable>
-//   tavrin_startbench --fetch <port> <ENVARC directory>    (the plain download, started by the bench)
+//   tavrin_startbench --fetch <port> <set> <ENVARC directory>    (the plain download, started by the bench)
 //
 // STARTBENCH_LOG=<file> keeps what the started programs print.
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -24,6 +25,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
@@ -79,12 +81,16 @@ bool SendAll(int fd, const char *data, size_t length)
     return true;
 }
 
-// Serves the German and the English feed on 127.0.0.1, one connection after the other, and notes when
-// the first connection of a run was accepted.
+// The German and the English feed of each kind of run, by the host name the request asks for.
+using FeedSets = std::map<std::string, std::array<std::string, 2>>;
+
+// Serves the feed sets on 127.0.0.1, one connection after the other, and notes when the first
+// connection of a run was accepted.
 class FeedServer {
 public:
-    FeedServer()
+    explicit FeedServer(FeedSets sets)
         : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+        , sets_(std::move(sets))
     {
         sockaddr_in addr {AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
         socklen_t len = sizeof addr;
@@ -102,12 +108,6 @@ public:
     }
 
     uint16_t port() const { return port_; }
-    // The feeds of the next runs; the server must be idle.
-    void Load(std::string german, std::string english)
-    {
-        feeds_[0] = std::move(german);
-        feeds_[1] = std::move(english);
-    }
     // The first accept after the last Rearm, or the zero time point.
     void Rearm() { firstAccept_ = Clock::time_point {}; }
     Clock::time_point firstAccept() const { return firstAccept_.load(); }
@@ -139,16 +139,19 @@ private:
                 return;
             request.append(buf, size_t(n));
         }
+        // "GET http://<set>/<path>"
         const std::string line = request.substr(0, request.find("\r\n"));
-        for (int i = 0; i < 2; i++) {
-            if (line.ends_with(PATHS[i]) && SendAll(c, feeds_[i].data(), feeds_[i].size()))
+        const size_t host = line.find("//") + 2, path = line.find('/', host);
+        const auto set = sets_.find(line.substr(host, path - host));
+        for (int i = 0; i < 2 && set != sets_.end(); i++) {
+            if (line.ends_with(PATHS[i]) && SendAll(c, set->second[i].data(), set->second[i].size()))
                 shutdown(c, SHUT_WR);
         }
     }
 
     int fd_;
     uint16_t port_;
-    std::string feeds_[2];
+    const FeedSets sets_;
     std::atomic<Clock::time_point> firstAccept_ {};
     std::atomic<bool> stopping_ {false};
     std::thread thread_;
@@ -359,9 +362,10 @@ struct Bench {
     FeedServer server;
     Display display;
 
-    std::vector<std::string> TavrinArgs(size_t bufsize) const
+    // The ticker asks for the feed set `set` by its server name.
+    std::vector<std::string> TavrinArgs(const char *set, size_t bufsize) const
     {
-        return {tavrin, "--workbench", "ICONIFY=WINDOW", "OPENGUI", "NEWSURL=localhost",
+        return {tavrin, "--workbench", "ICONIFY=WINDOW", "OPENGUI", std::string("NEWSURL=") + set,
             // "127.1": with a five-digit port 127.0.0.1 would not fit NEWSADR's 14 characters.
             "NEWSADR=127.1:" + std::to_string(server.port()), "RSSBUFSIZE=" + std::to_string(bufsize)};
     }
@@ -409,7 +413,7 @@ struct Bench {
 
 // The baseline download: both feeds over plain sockets into one buffer, each followed by a replaced file
 // as the ticker's timestamp save is.
-int PlainFetch(const char *port, const char *envarc)
+int PlainFetch(const char *port, const char *set, const char *envarc)
 {
     std::vector<char> buffer(BUFSIZE + 1);
     for (const char *path : PATHS) {
@@ -418,7 +422,7 @@ int PlainFetch(const char *port, const char *envarc)
         if (connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0)
             return 1;
         const std::string request
-            = std::string("GET http://localhost") + path + "\r\nUser-Agent: Tavrin/1.0\r\nConnection: close\r\n\r\n";
+            = std::string("GET http://") + set + path + "\r\nUser-Agent: Tavrin/1.0\r\nConnection: close\r\n\r\n";
         SendAll(fd, request.data(), request.size());
         size_t count = 0;
         for (ssize_t n; (n = recv(fd, buffer.data() + count, BUFSIZE - count, 0)) > 0;)
@@ -439,24 +443,28 @@ int RunAll(const char *tavrin, const char *bareWindow)
     char self[PATH_MAX] = {};
     if (readlink("/proc/self/exe", self, sizeof self - 1) < 0)
         Fail("/proc/self/exe");
-    Bench bench {fs::absolute(tavrin).string(), fs::absolute(bareWindow).string(), self, {}, {}};
+    // All feeds are made before the first start, so that making them slows no run.
+    FeedSets sets {{"check", {GenerateFeed(200 * 1024, 1), GenerateFeed(200 * 1024, 3)}},
+        {"full", {GenerateFeed(2 * 1024 * 1024, 2), GenerateFeed(2 * 1024 * 1024, 4)}},
+        {"items10000", {GenerateSmallFeed(5000, 5), GenerateSmallFeed(5000, 6)}},
+        {"items40000", {GenerateSmallFeed(20000, 5), GenerateSmallFeed(20000, 6)}}};
+    Bench bench {
+        fs::absolute(tavrin).string(), fs::absolute(bareWindow).string(), self, FeedServer(std::move(sets)), {}};
     printf("fresh starts on %s\n", bench.display.name().empty() ? "the offscreen platform" : "a private Xvfb");
     const std::string port = std::to_string(bench.server.port());
 
-    bench.server.Load(GenerateFeed(200 * 1024, 1), GenerateFeed(200 * 1024, 3));
     auto check = Bench::Medians(10,
-        {[&] { return bench.Run(bench.TavrinArgs(400 * 1024), "Tavrin.ts", 2); },
+        {[&] { return bench.Run(bench.TavrinArgs("check", 400 * 1024), "Tavrin.ts", 2); },
             [&] {
-                return bench.Run({self, "--fetch", port}, "Tavrin.ts", 2);
+                return bench.Run({self, "--fetch", port, "check"}, "Tavrin.ts", 2);
             }});
     printf("first check of two 200 KB feeds: %.1f ms, plain download %.1f ms: %.2f x (target: under 20 ms)\n", check[0],
         check[1], check[0] / check[1]);
 
-    bench.server.Load(GenerateFeed(2 * 1024 * 1024, 2), GenerateFeed(2 * 1024 * 1024, 4));
     auto peak = Bench::Medians(3,
         {[&] {
              double mb = -1;
-             bench.Run(bench.TavrinArgs(4 * 1024 * 1024), "Tavrin.ts", 2, &mb);
+             bench.Run(bench.TavrinArgs("full", 4 * 1024 * 1024), "Tavrin.ts", 2, &mb);
              return mb;
          },
             [&] {
@@ -467,13 +475,11 @@ int RunAll(const char *tavrin, const char *bareWindow)
     printf("peak resident with two 2 MB feeds: %.1f MB, bare Qt window %.1f MB: %.2f x (target: under 40 MB)\n",
         peak[0], peak[1], peak[0] / peak[1]);
 
-    // The third save of the timestamps follows the showing of the list that the window opens with.
-    double shown[2];
-    const size_t items[2] = {10000, 40000};
-    for (int i = 0; i < 2; i++) {
-        bench.server.Load(GenerateSmallFeed(items[i] / 2, 5), GenerateSmallFeed(items[i] / 2, 6));
-        shown[i] = Bench::Medians(7, {[&] { return bench.Run(bench.TavrinArgs(BUFSIZE), "Tavrin.ts", 3); }})[0];
-    }
+    // Half of the items in each channel. The third save of the timestamps follows the showing of the list
+    // that the window opens with.
+    auto shown = Bench::Medians(7,
+        {[&] { return bench.Run(bench.TavrinArgs("items10000", BUFSIZE), "Tavrin.ts", 3); },
+            [&] { return bench.Run(bench.TavrinArgs("items40000", BUFSIZE), "Tavrin.ts", 3); }});
     printf("shown list of 40000 small items: %.1f ms, of 10000: %.1f ms: %.2f x (target: at most 4.5 x)\n", shown[1],
         shown[0], shown[1] / shown[0]);
     return 0;
@@ -483,8 +489,8 @@ int RunAll(const char *tavrin, const char *bareWindow)
 
 int main(int argc, char **argv)
 {
-    if (argc == 4 && strcmp(argv[1], "--fetch") == 0)
-        return PlainFetch(argv[2], argv[3]);
+    if (argc == 5 && strcmp(argv[1], "--fetch") == 0)
+        return PlainFetch(argv[2], argv[3], argv[4]);
     if (argc != 3) {
         fprintf(stderr, "usage: %s <tavrin executable> <bare window executable>\n", argv[0]);
         return 2;
