@@ -81,24 +81,28 @@ void Description(Random &r, std::string &out, unsigned id)
     }
 }
 
-} // namespace
-
-std::string GenerateFeed(size_t targetBytes, uint32_t seed)
+// A short description: one sentence of escaped markup.
+void ShortDescription(Random &r, std::string &out, unsigned)
 {
-    Random r {seed ? seed : 1};
+    Words(r, out, 3, 6, "&lt;p&gt;", ".&lt;/p&gt;");
+}
+
+// The channel header, then items until `more` says the feed is long enough.
+template<typename More, typename Body> std::string Feed(Random &r, More more, Body body)
+{
     std::string feed = std::string("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n")
         + "<rss version=\"2.0\" xmlns:atom=\"http://www.w3.org/2005/Atom\">\n<channel>\n"
         + "<title>Kestrel Review News (deutsch)</title>\n<link>" + SITE + "/</link>\n"
         + "<description>Neuigkeiten aus der Amiga-Welt &amp; mehr</description>\n<language>de-de</language>\n"
         + "<lastBuildDate>Sat, 05 Dec 2026 12:34:56 +0100</lastBuildDate>\n";
     const std::string end = "</channel>\n</rss>\n";
-    for (unsigned id = 100000; feed.size() + end.size() < targetBytes; id--) {
+    for (unsigned id = 100000, items = 0; more(feed.size() + end.size(), items); id--, items++) {
         char line[200];
         feed += "<item>\n<title>";
         Title(r, feed);
         snprintf(line, sizeof(line), "</title>\n<link>%s/news/%u</link>\n<description>", SITE, id);
         feed += line;
-        Description(r, feed, id);
+        body(r, feed, id);
         snprintf(line, sizeof(line),
             "</description>\n<pubDate>%s, %02u %s %u %02u:%02u:%02u %s</pubDate>\n"
             "<guid isPermaLink=\"true\">%s/news/%u</guid>\n</item>\n",
@@ -107,4 +111,20 @@ std::string GenerateFeed(size_t targetBytes, uint32_t seed)
         feed += line;
     }
     return feed + end;
+}
+
+} // namespace
+
+std::string GenerateFeed(size_t targetBytes, uint32_t seed)
+{
+    Random r {seed ? seed : 1};
+    return Feed(
+        r, [targetBytes](size_t bytes, size_t) { return bytes < targetBytes; }, Description);
+}
+
+std::string GenerateSmallFeed(size_t items, uint32_t seed)
+{
+    Random r {seed ? seed : 1};
+    return Feed(
+        r, [items](size_t, size_t made) { return made < items; }, ShortDescription);
 }

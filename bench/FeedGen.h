@@ -9,3 +9,6 @@
 #include <string>
 
 std::string GenerateFeed(size_t targetBytes, uint32_t seed = 1);
+
+// A feed of `items` items like those above, each with a one-sentence description.
+std::string GenerateSmallFeed(size_t items, uint32_t seed = 1);

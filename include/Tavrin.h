@@ -92,12 +92,13 @@ enum PrefsGadgetIDs : ULONG {
 };
 
 // One news entry. The node's column texts point into `date` and `title`, so the record
-// and its node live and die together.
+// and its node live and die together. The article page (at most 5999 characters and its NUL)
+// lies right behind the record, in the same allocation, and takes only the room it needs.
 struct TavrinData {
     char date[21];
     char title[81];
     char link[121];
-    char meldung[6000];
+    char *meldung;
     ULONG timestamp;
     gui::ListBrowserNode *lbnode;
 };

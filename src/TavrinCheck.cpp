@@ -40,6 +40,16 @@ static CONST_STRPTR ChannelName(LONG side)
     return side == Kestrel_german ? "german" : side == Kestrel_english ? "english" : "???";
 }
 
+// Parses the channel's received text into its list. The parse cuts the fields out of the text with
+// NULs, so the buffer is good for nothing afterwards: its memory goes back to the system until the
+// next download of the channel fills it again.
+static BOOL ParseChannel(LONG side)
+{
+    const BOOL parsed = ParseNewsfile(&gb_List[side], gb_Buffer[side], side);
+    exec::DiscardMemory(gb_Buffer[side], gb_RSSBufSize + 1);
+    return parsed;
+}
+
 // Downloads and parses the channel into its emptied list; 1 when it holds an entry newer than the
 // channel's timestamp, 0 when not (always for the third channel), -1 when the download failed.
 static LONG RebuildChannel(LONG side)
@@ -48,7 +58,7 @@ static LONG RebuildChannel(LONG side)
     if (!getNewsInternal(gb_Buffer[side], side))
         return -1;
     CheckDebug("  parse %ld bytes ...\n", static_cast<long>(strlen(gb_Buffer[side])));
-    ParseNewsfile(&gb_List[side], gb_Buffer[side], side);
+    ParseChannel(side);
     if (side != Kestrel_german && side != Kestrel_english)
         return 0;
     CheckDebug("  analyse oldts=%ld ...\n", static_cast<long>(gb_TS[side]));
@@ -176,7 +186,7 @@ void RenewList(LONG side)
     gui::SetListBrowserLabels(gb_NewslistGad, nullptr, -1);
     FreigebenList(&gb_List[side]);
     gui::SetBusyPointer(gb_WindowObj, true);
-    if (getNewsInternal(gb_Buffer[side], side) && ParseNewsfile(&gb_List[side], gb_Buffer[side], side)) {
+    if (getNewsInternal(gb_Buffer[side], side) && ParseChannel(side)) {
         MarkChannelSeen(side);
         SaveTimestamp();
     }

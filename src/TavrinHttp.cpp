@@ -57,27 +57,32 @@ BOOL SendRequest(net::Socket *sock, CONST_STRPTR request)
     return TRUE;
 }
 
-// Stores the answer until the server closes. A chunk that would overflow the buffer is dropped
-// and ends the download, so the text stops at a chunk boundary. The text is terminated in every
-// case, a failed receive included.
+// Stores the answer until the server closes, reading straight into the buffer as much as has
+// arrived. Whether an answer fits is still decided in chunks of 1024 bytes: a read counts as the
+// chunks that reads of at most 1024 bytes would have got from the same bytes, and the chunk that
+// would overflow the buffer is dropped with everything behind it, so an answer that is too long
+// stops at a chunk boundary. The text is terminated in every case, a failed receive included.
 BOOL ReceiveAnswer(net::Socket *sock, char *buffer, ULONG *count)
 {
-    char chunk[CHUNK_SIZE];
     for (;;) {
-        const long n = net::Recv(sock, chunk, sizeof chunk);
-        buffer[*count] = 0;
-        if (n < 0) {
-            ShowError(ERR_ReceiveDataError);
-            return FALSE;
-        }
-        if (n == 0)
-            return TRUE;
-        if (*count + static_cast<ULONG>(n) > gb_RSSBufSize) {
+        // The buffer holds gb_RSSBufSize bytes and the NUL; a read may take one byte more than
+        // fits, so that an answer that is too long shows in the read itself.
+        const long n = net::Recv(sock, buffer + *count, gb_RSSBufSize + 1 - *count);
+        if (n > 0 && *count + static_cast<ULONG>(n) > gb_RSSBufSize) {
+            *count += (gb_RSSBufSize - *count) / CHUNK_SIZE * CHUNK_SIZE;
+            buffer[*count] = 0;
             ShowError(ERR_BufferToSmall);
             return TRUE;
         }
-        memcpy(buffer + *count, chunk, static_cast<size_t>(n));
-        *count += static_cast<ULONG>(n);
+        if (n > 0) {
+            *count += static_cast<ULONG>(n);
+            continue;
+        }
+        buffer[*count] = 0;
+        if (n == 0)
+            return TRUE;
+        ShowError(ERR_ReceiveDataError);
+        return FALSE;
     }
 }
 

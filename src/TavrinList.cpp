@@ -73,13 +73,22 @@ void CopyCut(char *dst, CONST_STRPTR src, ULONG size)
     memset(dst + n, 0, size - n);
 }
 
-// The page is copied with its one NUL: clearing the rest of its 6000 bytes would cost more than all
-// the other work for the entry, and nothing reads behind the NUL.
-void CopyPage(char *dst, CONST_STRPTR src, ULONG size)
+// A record followed by room for a page of `pageLength` characters and its NUL, or null. Most pages
+// are far shorter than the 5999 characters a page may have: room for the longest in every record
+// would cost several times the memory, and as many page faults while a list is built.
+TavrinData *AllocEntry(size_t pageLength)
 {
-    size_t n = strnlen(src, size - 1);
-    memcpy(dst, src, n);
-    dst[n] = '\0';
+    void *memory = ::operator new(sizeof(TavrinData) + pageLength + 1, std::nothrow);
+    if (!memory)
+        return nullptr;
+    auto *data = new (memory) TavrinData;
+    data->meldung = reinterpret_cast<char *>(data + 1);
+    return data;
+}
+
+void FreeEntry(TavrinData *data)
+{
+    ::operator delete(data);
 }
 
 unsigned long Addr(const void *p)
@@ -114,7 +123,8 @@ BOOL CreateEntry(
     ULONG timestamp = cutDate[0] ? EntryTimestamp(cutDate) : 0;
 
     // Every field is written below, so the record is not cleared first.
-    TavrinData *data = new (std::nothrow) TavrinData;
+    const size_t pageLength = strnlen(meldung, MELDUNG_SIZE - 1);
+    TavrinData *data = AllocEntry(pageLength);
     gui::ListBrowserNode *node = nullptr;
     if (!data) {
         DisplayRequester(REQType_Error, GetString(ERR_NoMemForListdata), GetString(TX_Ok));
@@ -122,7 +132,8 @@ BOOL CreateEntry(
         memcpy(data->date, cutDate, sizeof(cutDate));
         memcpy(data->title, cutTitle, sizeof(cutTitle));
         CopyCut(data->link, link, sizeof(data->link));
-        CopyPage(data->meldung, meldung, sizeof(data->meldung));
+        memcpy(data->meldung, meldung, pageLength);
+        data->meldung[pageLength] = '\0';
         data->timestamp = timestamp;
         data->lbnode = nullptr;
         bool bold = side >= 0 && side < VEdod_german && timestamp > gb_TS[side];
@@ -134,7 +145,7 @@ BOOL CreateEntry(
             exec::AddTail(list, &node->ln);
             data->lbnode = node;
         } else {
-            delete data;
+            FreeEntry(data);
             data = nullptr;
             DisplayRequester(REQType_Error, GetString(ERR_NoMemForListentry), GetString(TX_Ok));
         }
@@ -153,7 +164,7 @@ void FreigebenList(exec::List *list)
         exec::Remove(node);
         // The node's column texts live in the record: the node goes first.
         gui::FreeListBrowserNode(reinterpret_cast<gui::ListBrowserNode *>(node));
-        delete data;
+        FreeEntry(data);
         node = next;
     }
 }

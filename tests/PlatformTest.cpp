@@ -1,3 +1,6 @@
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -60,6 +63,33 @@ TEST(Exec, SignalsFromAnotherThread)
         int32_t bit = exec::AllocSignal();
         EXPECT_TRUE(bit >= 0 && (bit < 12 || bit > 15)) << bit;
     }
+}
+
+// Only pages wholly inside the range lose their bytes: a neighbour sharing a page keeps its data.
+TEST(Exec, DiscardMemoryTakesWholePagesOnly)
+{
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    // Offset and length in pages (fractions allowed) and what each of four pages then holds.
+    const struct {
+        double offset, length;
+        const char *pages;
+    } cases[] = {{0, 4, "0000"}, {0.5, 3, "x00x"}, {1, 2, "x00x"}, {1, 0.99, "xxxx"}, {0.5, 1, "xxxx"},
+        {3.5, 0.5, "xxxx"}, {0, 0, "xxxx"}};
+    char *memory = static_cast<char *>(std::aligned_alloc(page, 4 * page));
+    ASSERT_NE(memory, nullptr);
+    for (const auto &c : cases) {
+        std::memset(memory, 'x', 4 * page);
+        exec::DiscardMemory(memory + size_t(c.offset * double(page)), size_t(c.length * double(page)));
+        std::string pages;
+        for (size_t i = 0; i < 4; i++) {
+            const std::string bytes(memory + i * page, page);
+            pages += bytes == std::string(page, 'x') ? 'x' : bytes == std::string(page, '\0') ? '0' : '?';
+        }
+        EXPECT_EQ(pages, c.pages) << c.offset << " + " << c.length;
+        std::memset(memory, 'y', 4 * page); // still ours to write
+        EXPECT_EQ(std::string(memory, 4 * page), std::string(4 * page, 'y'));
+    }
+    std::free(memory);
 }
 
 } // namespace

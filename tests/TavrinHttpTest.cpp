@@ -102,6 +102,21 @@ TEST_F(GetNewsInternalTest, DownloadsByServerBehaviour)
     EXPECT_EQ(request, Golden(VEdod_german));
 }
 
+// An answer that is too long loses the 1024-byte chunk that did not fit and all behind it. Sent in one
+// piece, it arrives whole, so the chunks count from its first byte however much a read takes.
+TEST_F(GetNewsInternalTest, TooLongAnswerStopsAtAChunkBoundary)
+{
+    const std::pair<size_t, size_t> sentKept[] = {{BUF_SIZE, BUF_SIZE}, {9 * 1024 + 1, 9 * 1024 + 1},
+        {BUF_SIZE + 1, 9 * 1024}, {10 * 1024, 9 * 1024}, {3 * BUF_SIZE, 9 * 1024}};
+    for (const auto &[sent, kept] : sentKept) {
+        testplat::Reset();
+        LoopbackServer server(Mode::Answer, std::string(sent, 'c'));
+        EXPECT_EQ(Fetch(server), TRUE);
+        EXPECT_EQ(std::string(buffer_.c_str()), std::string(kept, 'c')) << sent;
+        EXPECT_EQ(Requesters(), sent > BUF_SIZE ? Texts {STR_ERR_BufferToSmall} : Texts {}) << sent;
+    }
+}
+
 TEST_F(GetNewsInternalTest, BlockedDownloadLetsTheHostRepaint)
 {
     static int idleCalls;

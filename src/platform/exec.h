@@ -2,6 +2,7 @@
 
 // Tasks, signals, lists and message ports, with exec's meanings.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace exec {
@@ -29,6 +30,11 @@ uint32_t SetSignal(uint32_t newSigs, uint32_t mask);
 // A free signal bit of the calling task (0..11 and 16..31; the break bits are never handed out), or -1.
 int32_t AllocSignal();
 void FreeSignal(int32_t bit);
+
+// Gives the memory pages that lie wholly inside [address, address + length) back to the system. Their
+// contents are lost: they read as zeros afterwards and are taken again when written. The bytes of
+// pages only partly inside stay as they are.
+void DiscardMemory(void *address, size_t length);
 
 // exec.library's version and revision.
 uint16_t Version();

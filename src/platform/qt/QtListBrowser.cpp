@@ -103,21 +103,45 @@ private:
     bool m_doubleClick = false;
 };
 
-QTreeWidgetItem *NewRow(const gui::ListBrowserNode &node, int columns, const QPalette &palette)
-{
-    auto *item = new QTreeWidgetItem;
-    for (int i = 0; i < columns && i < 2; i++)
-        item->setText(i, ProgramText(node.column[i]));
-    if (node.bold) {
-        for (int i = 0; i < columns; i++) {
-            QFont font = item->font(i);
-            font.setBold(true);
-            item->setFont(i, font);
-            item->setForeground(i, palette.brush(QPalette::Active, QPalette::Highlight));
-        }
+// One row. It reads its node's texts when the view asks for them and answers for a new entry with the
+// list's one bold font and pen, so that a row holds no copies: a long list costs little memory and is
+// attached at once, and the view converts only the rows it shows.
+class Row final : public QTreeWidgetItem {
+public:
+    Row(const gui::ListBrowserNode &node, int columns, const BoldLook &bold)
+        : m_node(node)
+        , m_columns(columns)
+        , m_bold(bold)
+    {
     }
-    return item;
-}
+
+    QVariant data(int column, int role) const override
+    {
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            if (column >= 0 && column < m_columns && column < 2)
+                return ProgramText(m_node.column[column]);
+            break;
+        case Qt::FontRole:
+            if (m_node.bold && column >= 0 && column < m_columns)
+                return m_bold.font;
+            break;
+        case Qt::ForegroundRole:
+            if (m_node.bold && column >= 0 && column < m_columns)
+                return m_bold.pen;
+            break;
+        default:
+            break;
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+private:
+    const gui::ListBrowserNode &m_node;
+    int m_columns;
+    const BoldLook &m_bold;
+};
 
 } // namespace
 
@@ -164,11 +188,14 @@ void ListBrowserObject::setLabels(exec::List *labels, int32_t selected)
     m_nodes.clear();
     m_labels = labels;
     if (labels) {
+        // A row's own font starts as the application's font, not the list's.
+        m_bold = {QFont(), list->palette().brush(QPalette::Active, QPalette::Highlight)};
+        m_bold.font.setBold(true);
         QList<QTreeWidgetItem *> rows;
         for (exec::Node *n = exec::GetHead(labels); n; n = exec::GetSucc(n)) {
             auto *node = reinterpret_cast<gui::ListBrowserNode *>(n);
             m_nodes.push_back(node);
-            rows << NewRow(*node, list->columnCount(), list->palette());
+            rows << new Row(*node, list->columnCount(), m_bold);
         }
         list->addTopLevelItems(rows);
     }

@@ -2,6 +2,8 @@
 
 // The list browser: a multi-column view of an exec list of gui::ListBrowserNode.
 
+#include <QBrush>
+#include <QFont>
 #include <cstdint>
 #include <vector>
 
@@ -10,6 +12,12 @@
 class QTreeWidget;
 
 namespace tavrin::qt {
+
+// How the rows of new entries look; all of them share it.
+struct BoldLook {
+    QFont font;
+    QBrush pen;
+};
 
 class ListBrowserObject final : public gui::Object {
 public:
@@ -30,6 +38,7 @@ private:
     uint32_t m_id;
     uint32_t m_relEvent = gui::LBRE_NORMAL;
     std::vector<gui::ListBrowserNode *> m_nodes; // row -> node of the attached list
+    BoldLook m_bold; // set anew when a list is attached; its rows refer to it
     exec::List *m_labels = nullptr;
 };
 
