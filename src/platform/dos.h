@@ -12,10 +12,10 @@ constexpr int32_t MODE_NEWFILE = 1006;
 constexpr uint32_t GVF_GLOBAL_ONLY = 0x100;
 constexpr uint32_t GVF_SAVE_VAR = 0x200;
 
-// Resolves an Amiga-style path ("ENVARC:Tavrin.conf", "Tavrin:", "standard/TR0.png") to a host path.
+// Resolves a path with a device name ("ENVARC:Tavrin.conf", "Tavrin:", "standard/TR0.png") to a host path.
 // Devices are case-insensitive and may be overridden by TAVRIN_ASSIGN_<DEVICE>. Returns false for an
 // unknown or unassigned device.
-bool ResolvePath(const char *amigaPath, char *out, size_t outSize);
+bool ResolvePath(const char *devicePath, char *out, size_t outSize);
 
 struct Lock;
 // A shared lock on an existing file or directory, or null.
@@ -73,7 +73,7 @@ void DateStamp(Stamp *ds);
 int32_t Printf(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 int32_t PutStr(const char *text);
 
-// No volume requesters exist on the host; kept so that callers read as the design does.
+// No volume requesters exist on the host; kept so that callers keep their usual shape.
 void *SetProcWindow(void *window);
 
 } // namespace dos

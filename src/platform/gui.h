@@ -47,7 +47,7 @@ constexpr uint16_t IEQUALIFIER_LALT = 0x0010;
 constexpr uint16_t IEQUALIFIER_RALT = 0x0020;
 constexpr uint16_t IEQUALIFIER_LCOMMAND = 0x0040;
 
-// WMHI_RAWKEY carries the raw code of the Amiga keyboard (key positions of the US layout). Only key
+// WMHI_RAWKEY carries the program's raw key code (key positions of the US layout). Only key
 // presses are reported: no releases, no auto-repeats, no lone qualifier keys. Keys without such a code
 // are not reported.
 constexpr uint32_t RAWKEY_SPACE = 0x40;
@@ -143,7 +143,7 @@ struct WindowSpec {
     const char *title;
     const char *screenTitle;
     bool iconifyGadget; // window mode: minimising sends WMHI_ICONIFY, restoring WMHI_UNICONIFY
-    const char *iconFile; // window icon, host path or Amiga path; may be null
+    const char *iconFile; // window icon, host path or a path with a device name; may be null
     const NewMenu *menu;
     exec::MsgPort *appPort; // also signalled for input that arrives while the window is not open
     Object *layout;

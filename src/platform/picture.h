@@ -36,7 +36,7 @@ void UnlockPubScreen(const char *name, gui::Screen *screen);
 // The screen's draw information; it lives as long as the screen and is never freed by its users.
 gui::DrawInfo *GetScreenDrawInfo(gui::Screen *screen);
 
-// Decodes a picture file (an Amiga path; relative to the current directory); null when it cannot.
+// Decodes a picture file (a path with a device name, or relative to the current directory); null when it cannot.
 BitMapSource *ObtainBitMapSource(const char *name);
 void ReleaseBitMapSource(BitMapSource *source);
 // The picture prepared for `screen`, or null.

@@ -251,7 +251,7 @@ Lock *SetCurrentDir(Lock *lock)
     return old;
 }
 
-// Owned by the system like the original's: resolved anew on each call, never unlocked.
+// Owned by the system: resolved anew on each call, never unlocked.
 Lock *GetProgramDir()
 {
     static Lock progDir;

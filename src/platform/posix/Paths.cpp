@@ -11,7 +11,7 @@
 #include "platform/dos.h"
 #include "platform/posix/PosixDos.h"
 
-// Amiga devices mapped onto the Linux file system. Every file name the program uses comes
+// Device names mapped onto the Linux file system. Every file name the program uses comes
 // through here, so TAVRIN_ASSIGN_<DEVICE> redirects any of them (the tests rely on that).
 
 namespace {
@@ -128,9 +128,9 @@ const char *MakePrivateDir(const std::string &dir)
 
 namespace dos {
 
-bool ResolvePath(const char *amigaPath, char *out, size_t outSize)
+bool ResolvePath(const char *devicePath, char *out, size_t outSize)
 {
-    std::string path(amigaPath ? amigaPath : "");
+    std::string path(devicePath ? devicePath : "");
     std::string host;
     auto colon = path.find(':');
     if (colon == std::string::npos) {
@@ -165,10 +165,10 @@ bool ResolvePath(const char *amigaPath, char *out, size_t outSize)
 
 namespace posix_dos {
 
-std::string Resolve(const char *amigaPath)
+std::string Resolve(const char *devicePath)
 {
     char buf[4096];
-    return dos::ResolvePath(amigaPath, buf, sizeof(buf)) ? std::string(buf) : std::string();
+    return dos::ResolvePath(devicePath, buf, sizeof(buf)) ? std::string(buf) : std::string();
 }
 
 bool MakeDirs(const std::string &dir, mode_t mode)

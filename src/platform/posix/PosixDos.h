@@ -11,8 +11,8 @@ struct File;
 
 namespace posix_dos {
 
-// The host path of an Amiga path, or "" when its device is unassigned.
-std::string Resolve(const char *amigaPath);
+// The host path of a path with a device name, or "" when its device is unassigned.
+std::string Resolve(const char *devicePath);
 // mkdir -p.
 bool MakeDirs(const std::string &dir, mode_t mode);
 // RAM:, or "" when it cannot be had. The default directory is created private to the user (0700)

@@ -276,9 +276,9 @@ std::string PortPath(const char *name)
     // RAM: is made private to the user on first use.
     if (posix_dos::PrivateRamDir().empty())
         return {};
-    std::string amigaPath = std::string("RAM:") + name;
+    std::string devicePath = std::string("RAM:") + name;
     char path[4096];
-    if (!dos::ResolvePath(amigaPath.c_str(), path, sizeof(path)))
+    if (!dos::ResolvePath(devicePath.c_str(), path, sizeof(path)))
         return {};
     return path;
 }

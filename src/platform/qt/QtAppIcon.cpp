@@ -10,10 +10,10 @@
 
 namespace {
 
-QString Resolved(const char *amigaPath)
+QString Resolved(const char *devicePath)
 {
     char host[4096];
-    return dos::ResolvePath(amigaPath, host, sizeof(host)) ? QDir::cleanPath(QString::fromLocal8Bit(host)) : QString();
+    return dos::ResolvePath(devicePath, host, sizeof(host)) ? QDir::cleanPath(QString::fromLocal8Bit(host)) : QString();
 }
 
 // The installed icon in all its sizes (<prefix>/share/icons/hicolor/<size>/apps/tavrin.png beside

@@ -38,7 +38,7 @@ uint16_t QualifierOf(Qt::KeyboardModifiers modifiers)
     return qualifier;
 }
 
-// The Amiga raw code of a Qt key, or RAWKEY_NONE. Shifted digits are the digit keys of the US layout.
+// The raw key code of a Qt key, or RAWKEY_NONE. Shifted digits are the digit keys of the US layout.
 uint32_t RawKeyCode(int key)
 {
     if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
