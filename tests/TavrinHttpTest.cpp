@@ -60,7 +60,9 @@ protected:
 
 TEST_F(GetNewsInternalTest, DownloadsByServerBehaviour)
 {
-    // The text is the answer, terminated. A blocked download lets the host repaint meanwhile.
+    // The text is the answer, terminated. A blocked download lets the host repaint meanwhile. The HTTP
+    // debug word prints the counts and keeps the answer in RAM:.
+    testplat::Devices devices;
     const struct {
         Mode mode;
         std::string answer;
@@ -69,6 +71,7 @@ TEST_F(GetNewsInternalTest, DownloadsByServerBehaviour)
         BOOL result;
         bool sent; // the channel's request reached the server
         Texts requesters;
+        bool debug = false;
     } cases[] = {
         {Mode::Answer, "<title>x</title>", false, Kestrel_german, TRUE, true, {}},
         {Mode::Answer, "<title>y</title>", false, Kestrel_english, TRUE, true, {}},
@@ -80,15 +83,21 @@ TEST_F(GetNewsInternalTest, DownloadsByServerBehaviour)
         // A receive time-out always does; the part received stays terminated.
         {Mode::Silent, "partial", false, Kestrel_german, FALSE, true, {STR_ERR_ReceiveDataError}},
         {Mode::Answer, "", true, Arsschanel_max, FALSE, false, {}},
+        {Mode::Answer, "<title>x</title>", false, Kestrel_german, TRUE, true, {}, true},
     };
     net_host::SetIdleHook([] { gIdleCalls++; });
     for (const auto &c : cases) {
         SCOPED_TRACE(&c - cases);
         testplat::Reset();
         gIdleCalls = 0;
+        gb_Debug = c.debug ? DEBUG_HTTP : 0;
         gb_Win = c.window ? reinterpret_cast<gui::Window *>(&gWindow) : nullptr;
         LoopbackServer server(c.mode, c.answer);
+        testing::internal::CaptureStdout();
         EXPECT_EQ(Fetch(server, c.side), c.result);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            c.debug ? " Attempting to send 82 bytes to server\n Finished receiving data, 16 bytes\n" : "");
+        EXPECT_EQ(testplat::ReadFile(devices.ram() + "rss-file"), c.debug ? c.answer : "");
         EXPECT_EQ(buffer_.c_str(), c.answer);
         EXPECT_EQ(server.request(), c.sent ? Golden(c.side) : "");
         EXPECT_EQ(Requesters(), c.requesters);
@@ -114,18 +123,6 @@ TEST_F(GetNewsInternalTest, TooLongAnswerStopsAtAChunkBoundary)
         EXPECT_EQ(std::string(buffer_.c_str()), std::string(kept, 'c')) << sent;
         EXPECT_EQ(Requesters(), sent > BUF_SIZE ? Texts {STR_ERR_BufferToSmall} : Texts {}) << sent;
     }
-}
-
-TEST_F(GetNewsInternalTest, HttpDebugPrintsCountsAndKeepsTheAnswerInRam)
-{
-    testplat::Devices devices;
-    gb_Debug = DEBUG_HTTP;
-    LoopbackServer server(Mode::Answer, "<title>x</title>");
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(Fetch(server), TRUE);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-        " Attempting to send 82 bytes to server\n Finished receiving data, 16 bytes\n");
-    EXPECT_EQ(testplat::ReadFile(devices.ram() + "rss-file"), "<title>x</title>");
 }
 
 TEST(SplitServerAddressTest, AddressWithOrWithoutPort)
