@@ -19,21 +19,17 @@
 #include <filesystem>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdexcept>
 #include <string>
 #include <sys/inotify.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "FeedGen.h"
 #include "platform/LoopbackServer.h"
+#include "platform/Program.h"
 #include "platform/TestPlatform.h"
-
-extern char **environ;
 
 namespace {
 
@@ -43,39 +39,6 @@ namespace fs = std::filesystem;
 // Both feeds are read whole; the plain download uses a buffer of the same size.
 constexpr size_t BUFSIZE = 32 * 1024 * 1024;
 std::string gTavrin, gBareWindow;
-
-// A started subject, its output dropped. It ends as a log-out would end it, then for good.
-struct Process {
-    pid_t pid = 0;
-    explicit Process(std::vector<std::string> args)
-    {
-        std::vector<char *> argv;
-        for (auto &arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-            throw std::runtime_error("cannot start " + args[0]);
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Process()
-    {
-        kill(pid, SIGTERM);
-        for (int i = 0; i < 100 && !Ended(); i++)
-            usleep(50000);
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-    // Ended, but not yet waited for: its number stays taken until the destructor.
-    bool Ended() const
-    {
-        siginfo_t info {};
-        return waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == pid;
-    }
-};
 
 enum Subject { Ticker, PlainFetch, BareWindow };
 
@@ -101,15 +64,16 @@ double Start(Subject subject, const std::string &feed, size_t bufsize, int renam
             {fs::read_symlink("/proc/self/exe"), "--fetch", server.address(), devices.envarc()},
             {gBareWindow, devices.envarc()}};
     const char *file = subject == BareWindow ? "shown" : "Tavrin.ts";
-    Process process(args[subject]);
+    std::string command;
+    for (const std::string &arg : args[subject])
+        command += "'" + arg + "' ";
+    testplat::Program process(command + ">/dev/null 2>&1");
     Clock::time_point end;
     alignas(inotify_event) char buf[4096];
-    // A subject may rename and end before the wait begins: its renames are still read.
-    for (const auto deadline = Clock::now() + std::chrono::minutes(1); renames && Clock::now() < deadline;) {
-        pollfd p {watch, POLLIN, 0};
-        if (poll(&p, 1, 100) <= 0 && process.Ended())
-            break;
-        const ssize_t n = p.revents ? read(watch, buf, sizeof buf) : 0;
+    // A subject may rename and end before the wait begins: its renames are still read. A minute without
+    // one ends the wait.
+    for (pollfd p {watch, POLLIN, 0}; renames && poll(&p, 1, 60000) > 0;) {
+        const ssize_t n = read(watch, buf, sizeof buf);
         end = Clock::now();
         for (ssize_t at = 0; at < n;) {
             const auto *e = reinterpret_cast<const inotify_event *>(buf + at);
