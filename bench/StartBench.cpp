@@ -58,16 +58,14 @@ double Start(Subject subject, const std::string &feed, size_t bufsize, int renam
     if (watch < 0 || inotify_add_watch(watch, devices.envarc().c_str(), IN_MOVED_TO) < 0)
         throw std::runtime_error("inotify");
     LoopbackServer server(LoopbackServer::Mode::Repeat, feed);
-    const std::vector<std::string> args[]
-        = {{gTavrin, "--workbench", "ICONIFY=WINDOW", "OPENGUI", "NEWSURL=bench.test", "NEWSADR=" + server.address(),
-               "RSSBUFSIZE=" + std::to_string(bufsize)},
-            {fs::read_symlink("/proc/self/exe"), "--fetch", server.address(), devices.envarc()},
-            {gBareWindow, devices.envarc()}};
+    // Shell command lines: the paths are quoted.
+    const std::string commands[] = {"'" + gTavrin + "' --workbench ICONIFY=WINDOW OPENGUI NEWSURL=bench.test NEWSADR="
+            + server.address() + " RSSBUFSIZE=" + std::to_string(bufsize),
+        "'" + fs::read_symlink("/proc/self/exe").string() + "' --fetch " + server.address() + " '" + devices.envarc()
+            + "'",
+        "'" + gBareWindow + "' '" + devices.envarc() + "'"};
     const char *file = subject == BareWindow ? "shown" : "Tavrin.ts";
-    std::string command;
-    for (const std::string &arg : args[subject])
-        command += "'" + arg + "' ";
-    testplat::Program process(command + ">/dev/null 2>&1");
+    testplat::Program process(commands[subject] + " >/dev/null 2>&1");
     Clock::time_point end;
     alignas(inotify_event) char buf[4096];
     // A subject may rename and end before the wait begins: its renames are still read. A minute without
@@ -83,7 +81,7 @@ double Start(Subject subject, const std::string &feed, size_t bufsize, int renam
     }
     close(watch);
     if (renames)
-        throw std::runtime_error("a start of " + args[subject][0] + " did not reach its end");
+        throw std::runtime_error(commands[subject] + " did not reach its end");
     server.request();
     if (!peak)
         return std::chrono::duration<double, std::milli>(end - server.firstAccept()).count();
