@@ -25,24 +25,18 @@ constexpr size_t kConfSize = 428, kOldConfSize = 426, kTsSize = 8, kGeometry = 1
 constexpr size_t kSampleEnd = kGeometry + offsetof(TavrinPrefs, Sample) + sizeof(TavrinPrefs::Sample) - 1;
 constexpr size_t kBrowserEnd = kGeometry + offsetof(TavrinPrefs, Browser) + sizeof(TavrinPrefs::Browser) - 1;
 
-// ENVARC: for the run: a fresh directory, in memory where the system has one (saving flushes).
-struct Envarc {
-    std::string dir = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/tavrin-fuzz-XXXXXX";
-    Envarc()
-    {
-        if (!mkdtemp(dir.data()))
-            abort();
-        setenv("TAVRIN_ASSIGN_ENVARC", dir.c_str(), 1);
-    }
-    ~Envarc() { std::filesystem::remove_all(dir); }
-    std::string file(const char *name) const { return dir + "/" + name; }
-} const gEnvarc;
+// The devices of the run, in memory where the system has some (saving flushes).
+const testplat::Devices gDevices = [] {
+    if (access("/dev/shm", W_OK) == 0)
+        setenv("TMPDIR", "/dev/shm", 1);
+    return testplat::Devices();
+}();
 
 void Put(const char *name, const std::string &bytes, bool present)
 {
-    std::filesystem::remove(gEnvarc.file(name));
+    std::filesystem::remove(gDevices.envarc() + name);
     if (present)
-        testplat::WriteFile(gEnvarc.file(name), bytes);
+        testplat::WriteFile(gDevices.envarc() + name, bytes);
 }
 
 void Fail(const char *what)
@@ -59,7 +53,7 @@ std::string LoadAndSave()
     LoadTimestamp();
     SaveConfig();
     SaveTimestamp();
-    return testplat::ReadFile(gEnvarc.file("Tavrin.conf")) + testplat::ReadFile(gEnvarc.file("Tavrin.ts"));
+    return testplat::ReadFile(gDevices.envarc() + "Tavrin.conf") + testplat::ReadFile(gDevices.envarc() + "Tavrin.ts");
 }
 
 } // namespace

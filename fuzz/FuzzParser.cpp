@@ -5,40 +5,25 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
+#include <utility>
 #include <vector>
 
+#include "EntryList.h"
 #include "ReferenceParse.h"
 #include "TavrinPipeline.h"
 #include "platform/FakeListNode.h"
 
 namespace {
 
-// The entries of `list` as one text; stops the run when a record and its node do not belong together.
-std::string Entries(const exec::List *list)
+// The entries that `parse` makes of `text`, and the text it leaves.
+std::pair<std::vector<Entry>, std::vector<char>> Parse(
+    std::vector<char> text, LONG side, bool failFirstNode, void (*parse)(exec::List *, char *, LONG))
 {
-    std::string s;
-    for (const exec::Node *n = exec::GetHead(list); n; n = exec::GetSucc(n)) {
-        auto *node = reinterpret_cast<const gui::ListBrowserNode *>(n);
-        auto *r = reinterpret_cast<const TavrinData *>(n->ln_Name);
-        if (r->lbnode != node || node->userData != r || node->column[0] != r->date || node->column[1] != r->title)
-            abort();
-        s += std::string(r->date) + '|' + r->title + '|' + r->link + '|' + r->meldung + '|'
-            + std::to_string(r->timestamp) + (node->bold ? "|bold\n" : "|normal\n");
-    }
-    return s;
-}
-
-std::string Parse(std::vector<char> text, LONG side, bool failFirstNode, void (*parse)(exec::List *, char *, LONG))
-{
-    exec::List list;
-    exec::NewList(&list);
+    ChannelList list;
     fake::FailNextListNodeAlloc(failFirstNode);
-    parse(&list, text.data(), side);
+    parse(&list.list, text.data(), side);
     fake::FailNextListNodeAlloc(false);
-    std::string entries = Entries(&list) + std::string(text.begin(), text.end());
-    FreigebenList(&list);
-    return entries;
+    return {Entries(&list.list), text};
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #pragma once
 
-// Channel lists read back as plain values for table-driven tests, and the test data files.
+// Channel lists read back as plain values for table-driven tests and the parser's fuzz target, and the
+// test data files.
 
 #include <cstdlib>
-#include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,18 +27,29 @@ inline std::ostream &operator<<(std::ostream &os, const Entry &e)
               << (e.bold ? " bold" : " normal") << " | page of " << e.meldung.size() << "}";
 }
 
-// The entries of `list`, each checked for the pairing of record and node.
+// The entries of `list`. A record and a node that do not belong together stop the run where they are.
 inline std::vector<Entry> Entries(const exec::List *list)
 {
     std::vector<Entry> out;
     for (exec::Node *n = exec::GetHead(list); n; n = exec::GetSucc(n)) {
         auto *node = reinterpret_cast<gui::ListBrowserNode *>(n);
         auto *data = reinterpret_cast<TavrinData *>(n->ln_Name);
-        EXPECT_TRUE(data->lbnode == node && node->userData == data && node->column[0] == data->date
-            && node->column[1] == data->title);
+        if (data->lbnode != node || node->userData != data || node->column[0] != data->date
+            || node->column[1] != data->title)
+            abort();
         out.push_back({data->date, data->title, data->link, data->timestamp, node->bold, data->meldung});
     }
     return out;
+}
+
+// The date of the test feeds' newest items as a feed writes it, and its timestamp.
+constexpr char DATE[] = "05 Dec 2026 12:34:56";
+constexpr ULONG TS = 1544013296;
+
+// The article page of `body` under `title`.
+inline std::string Page(const std::string &title, const std::string &body)
+{
+    return "<html>\n<body>\n<h3>" + title + "</h3>\n" + body + "</body>\n</html>\n";
 }
 
 // A list that frees its entries when the test ends.

@@ -1,16 +1,13 @@
 // Faults found by trying Tavrin as a hostile server, a signal sender or another local user would:
 // each case failed before its mend. `ctest -L faults` runs them alone.
 
-#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -18,6 +15,7 @@
 #include "Tavrin.h"
 #include "TavrinLocale.h"
 #include "platform/LoopbackServer.h"
+#include "platform/Program.h"
 #include "platform/TestPlatform.h"
 #include "platform/dos.h"
 #include "platform/host.h"
@@ -90,49 +88,12 @@ TEST(Faults, SilentClientsOfThePublicPortDoNotHoldUpAWakeup)
 }
 
 // The real program, started through the shell with the test's devices and display (offscreen), at
-// home in the build tree, where its skins are.
-class Tavrin {
-public:
-    explicit Tavrin(const std::string &env = {})
-        : out(popen(("echo $$; exec env " + env
-                        + " TAVRIN_ASSIGN_TAVRIN=$TAVRIN_BUILD_DIR $TAVRIN_BUILD_DIR/tavrin --workbench")
-                        .c_str(),
-            "r"))
-    {
-        Await("\n");
-        pid = std::atoi(seen.c_str());
-    }
-    ~Tavrin()
-    {
-        Exit(SIGKILL);
-        pclose(out);
-    }
-    // Reads its output until `text` has come; false when the output ends first. A program that hangs
-    // silently meets the test's time-out.
-    bool Await(const std::string &text)
-    {
-        for (char line[4096]; seen.find(text) == std::string::npos; seen += line)
-            if (!fgets(line, sizeof line, out))
-                return false;
-        return true;
-    }
-    // Its exit code, or -1 when a signal ended it. Meanwhile it is sent `nagging` again and again, and
-    // SIGKILL after 30 s (a guard against hanging: a sound program ends at once).
-    int Exit(int nagging = 0)
-    {
-        int status = 0;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        for (; pid > 0 && waitpid(pid, &status, WNOHANG) == 0; poll(nullptr, 0, 1))
-            kill(pid, std::chrono::steady_clock::now() > end ? SIGKILL : nagging);
-        pid = 0;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    pid_t pid = 0;
-
-private:
-    FILE *out;
-    std::string seen;
-};
+// home in the build tree, where its skins are; `env` changes its environment further.
+testplat::Program Tavrin(const std::string &env = {})
+{
+    return testplat::Program(
+        "env " + env + " TAVRIN_ASSIGN_TAVRIN=$TAVRIN_BUILD_DIR $TAVRIN_BUILD_DIR/tavrin --workbench");
+}
 
 // A FIFO, a huge icon file, damaged settings, a shared RAM: and a dripping server at once. A quit
 // ends the requester that the damage brings, or the download, and more quits while it ends do no harm.
@@ -148,7 +109,7 @@ TEST(Faults, TheRealProgramStartsAmongHostileFilesAndEndsWhenTold)
         testplat::WriteFile(dev.envarc() + "Tavrin.info",
             "DEBUG=START,HTTP\nOPENGUI\nNEWSADR=" + server.address() + "\n" + std::string(70000, '#')
                 + "\nSTARTDELAY=9\n");
-        Tavrin tavrin;
+        auto tavrin = Tavrin();
         ASSERT_TRUE(tavrin.Await(run ? " Attempting to send" : "Icon: startdelay = 0 ")) << run;
         kill(tavrin.pid, SIGTERM);
         EXPECT_EQ(tavrin.Exit(SIGTERM), 0) << run;
@@ -165,7 +126,7 @@ TEST(Faults, TheRealProgramStartsAmongHostileFilesAndEndsWhenTold)
     const std::string target = tmp.file("target");
     mkdir(target.c_str(), 0755);
     symlink(target.c_str(), tmp.file("tavrin").c_str());
-    Tavrin refused("-u TAVRIN_ASSIGN_RAM XDG_RUNTIME_DIR=" + tmp.path());
+    auto refused = Tavrin("-u TAVRIN_ASSIGN_RAM XDG_RUNTIME_DIR=" + tmp.path());
     ASSERT_TRUE(refused.Await("Registriere Anwendung"));
     EXPECT_EQ(refused.Exit(SIGTERM), 0);
     EXPECT_EQ(ModeOf(target), 0755u);
@@ -175,7 +136,7 @@ TEST(Faults, TheRealProgramStartsAmongHostileFilesAndEndsWhenTold)
 TEST(Faults, AnXServerThatDoesNotAnswerCountsAsNoDisplay)
 {
     testplat::Devices dev;
-    Tavrin tavrin("-u QT_QPA_PLATFORM DISPLAY=:87");
+    auto tavrin = Tavrin("-u QT_QPA_PLATFORM DISPLAY=:87");
     EXPECT_TRUE(tavrin.Await("Error: Requester kann nicht erzeugt werden !"));
     EXPECT_EQ(tavrin.Exit(), 0);
 }

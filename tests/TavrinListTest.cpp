@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr char DATE[] = "05 Dec 2026 12:34:56";
-constexpr ULONG TS = 1544013296;
-
 TEST(DateText, UniDateAndTimestamp)
 {
     const std::tuple<const char *, const char *, ULONG> cases[] = {{DATE, "05-12-26", TS},

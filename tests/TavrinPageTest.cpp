@@ -13,11 +13,6 @@ namespace {
 
 const std::string END = "</body>\n</html>\n";
 
-std::string Page(const std::string &title, const std::string &body)
-{
-    return "<html>\n<body>\n<h3>" + title + "</h3>\n" + body + END;
-}
-
 // The page of the first `buflen` characters of `text`, which ends in a NUL as a feed does; the buffer is
 // just as large, so that reading past the NUL shows under the sanitizer.
 std::string Build(const std::string &title, const std::string &text, ULONG buflen, std::string &console)

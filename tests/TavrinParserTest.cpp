@@ -12,8 +12,6 @@
 namespace {
 
 constexpr char FRI[] = "Fri, 05 Dec 2026 12:34:56 +0100";
-constexpr char DATE[] = "05 Dec 2026 12:34:56";
-constexpr ULONG TS = 1544013296;
 const std::string CHANNEL = "<rss><channel><title>Kestrel</title><link>http://k/</link><description>News</description>";
 
 std::string Item(
@@ -22,11 +20,6 @@ std::string Item(
     return "<item><title>" + title + "</title><link>" + link + "</link>"
         + (desc.empty() ? "" : "<description>" + desc + "</description>")
         + (date.empty() ? "" : "<pubDate>" + date + "</pubDate>") + "</item>";
-}
-
-std::string Page(const std::string &title, const std::string &body)
-{
-    return "<html>\n<body>\n<h3>" + title + "</h3>\n" + body + "</body>\n</html>\n";
 }
 
 struct Parsed {

@@ -75,8 +75,8 @@ struct ProgTest : testing::Test {
     }
     void TearDown() override { gb_Steps = gb_RealSteps; }
 
-    // A Workbench start with these tool types on the start line; returns what it printed.
-    std::string Start(std::vector<std::string> toolTypes)
+    // A Workbench start with these tool types on the start line, or a shell start; returns what it printed.
+    std::string Start(std::vector<std::string> toolTypes, bool shell = false)
     {
         std::vector<char *> argv;
         for (auto &t : toolTypes)
@@ -84,7 +84,7 @@ struct ProgTest : testing::Test {
         argv.push_back(nullptr);
         icon::WBStartup wbs {"Tavrin", argv.data()};
         testing::internal::CaptureStdout();
-        EXPECT_EQ(TavrinMain(0, reinterpret_cast<char **>(&wbs)), 0);
+        EXPECT_EQ(TavrinMain(shell ? 1 : 0, shell ? argv.data() : reinterpret_cast<char **>(&wbs)), 0);
         return testing::internal::GetCapturedStdout();
     }
     std::string OnlyRequester()
@@ -93,15 +93,6 @@ struct ProgTest : testing::Test {
         return testplat::Requesters().empty() ? "" : testplat::Requesters()[0].body;
     }
 };
-
-TEST_F(ProgTest, ShellStartIsRefusedBeforeAnythingElse)
-{
-    char name[] = "tavrin";
-    char *argv[] = {name, nullptr};
-    EXPECT_EQ(TavrinMain(1, argv), 0);
-    EXPECT_EQ(OnlyRequester(), "Please start program from workbench !\nBitte Programm über die Workbench starten !");
-    EXPECT_TRUE(gCalls.empty());
-}
 
 // Debug words are case-sensitive substrings; any debug word prints the start options first.
 TEST_F(ProgTest, ToolTypesAreApplied)
@@ -163,7 +154,8 @@ TEST_F(ProgTest, StartUpProgressLinesInOrderAndOpenGuiWhateverItsValue)
     exec::SetSignal(0, SIGBREAKF_CTRL_F);
 }
 
-// A second instance fails to register and leaves the first one's lock on RAM:Tavrin.lock alone.
+// A shell start is refused before anything else. A second instance fails to register and leaves the
+// first one's lock on RAM:Tavrin.lock alone.
 TEST_F(ProgTest, EachStartUpFailureReleasesExactlyWhatExists)
 {
     const struct {
@@ -171,6 +163,7 @@ TEST_F(ProgTest, EachStartUpFailureReleasesExactlyWhatExists)
         const char *message;
         Calls calls;
     } kCases[] = {
+        {"shell", "Please start program from workbench !\nBitte Programm über die Workbench starten !", {}},
         {"applib", "application.library V50 kann nicht geöffnet werden !", {}},
         {"CreateAllObjects", "Oberfläche kann nicht erzeugt werden !",
             Join({"LoadConfig", "LoadTimestamp", "CreateAllObjects"}, kReleases, 2)},
@@ -185,10 +178,10 @@ TEST_F(ProgTest, EachStartUpFailureReleasesExactlyWhatExists)
         application_host::SetLibraryVersion(gFailStep == "applib" ? 49 : 53);
         const int first = open((devices.ram() + "Tavrin.lock").c_str(), O_RDWR | O_CREAT, 0600);
         ASSERT_EQ(flock(first, gFailStep == "second instance" ? LOCK_EX | LOCK_NB : LOCK_UN), 0);
-        std::string out = Start({"DEBUG=START"});
+        std::string out = Start({gFailStep == "shell" ? "tavrin" : "DEBUG=START"}, gFailStep == "shell");
         EXPECT_EQ(gCalls, c.calls) << c.failStep;
         EXPECT_EQ(OnlyRequester(), c.message);
-        EXPECT_NE(out.find("Programm beenden.\n"), std::string::npos) << c.failStep;
+        EXPECT_EQ(out.find("Programm beenden.\n") != std::string::npos, gFailStep != "shell") << c.failStep;
         close(first);
     }
 }

@@ -14,7 +14,7 @@ struct FakeNode : gui::ListBrowserNode {
     uint32_t magic;
 };
 
-bool failNext = false, failAll = false;
+bool failNext = false;
 size_t live = 0;
 
 } // namespace
@@ -24,11 +24,6 @@ namespace fake {
 void FailNextListNodeAlloc(bool fail)
 {
     failNext = fail;
-}
-
-void FailListNodeAllocs(bool fail)
-{
-    failAll = fail;
 }
 
 size_t LiveListNodes()
@@ -42,7 +37,7 @@ namespace gui {
 
 ListBrowserNode *AllocListBrowserNode(const char *col0, const char *col1, bool bold, void *userData)
 {
-    auto *fake = failNext || failAll ? nullptr : new (std::nothrow) FakeNode {{{}, {col0, col1}, bold, userData}, LIVE};
+    auto *fake = failNext ? nullptr : new (std::nothrow) FakeNode {{{}, {col0, col1}, bold, userData}, LIVE};
     failNext = false;
     live += fake != nullptr;
     return fake;

@@ -10,8 +10,6 @@ namespace fake {
 
 // The next AllocListBrowserNode returns null, as when memory has run out (false takes it back).
 void FailNextListNodeAlloc(bool fail = true);
-// Every AllocListBrowserNode returns null while `fail` is on.
-void FailListNodeAllocs(bool fail);
 // Nodes made and not yet freed.
 size_t LiveListNodes();
 

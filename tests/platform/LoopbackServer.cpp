@@ -77,6 +77,8 @@ void LoopbackServer::serve(Mode mode, const std::string &answer)
             fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0)
         return;
+    if (firstAccept_ == std::chrono::steady_clock::time_point {})
+        firstAccept_ = std::chrono::steady_clock::now();
     if (mode == Mode::CloseAtOnce)
         shutdown(fd, SHUT_WR);
     readRequest(fd);
@@ -89,6 +91,8 @@ void LoopbackServer::serve(Mode mode, const std::string &answer)
         poll(nullptr, 0, TICK_MS);
     }
     close(fd);
+    if (mode == Mode::Repeat)
+        serve(mode, answer);
 }
 
 // Reads up to and including the empty line, or until the client closes. It waits without a tick, so that
@@ -96,7 +100,8 @@ void LoopbackServer::serve(Mode mode, const std::string &answer)
 void LoopbackServer::readRequest(int fd)
 {
     char buf[256];
-    while (request_.find("\r\n\r\n") == std::string::npos) {
+    const size_t start = request_.size();
+    while (request_.find("\r\n\r\n", start) == std::string::npos) {
         const ssize_t n = recv(fd, buf, sizeof buf, 0);
         if (n <= 0)
             return;

@@ -4,6 +4,7 @@
 // the empty line that ends an HTTP request and answers with scripted bytes.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -17,7 +18,8 @@ public:
     // Backlogged: never accepts, and its queue is full: a connect to it hangs.
     // Refusing: holds the port without listening: a connect to it is refused.
     // Drip: reads the request, then sends one byte a tick (for a minute at most) until the client goes.
-    enum class Mode { Answer, CloseAtOnce, Silent, Backlogged, Refusing, Drip };
+    // Repeat: like Answer, for every connection until the server is stopped.
+    enum class Mode { Answer, CloseAtOnce, Silent, Backlogged, Refusing, Drip, Repeat };
 
     explicit LoopbackServer(Mode mode, std::string answer = {});
     ~LoopbackServer();
@@ -26,6 +28,8 @@ public:
     std::string address() const { return "127.1:" + std::to_string(port_); }
     // Stops the server and returns the bytes the client sent.
     std::string request();
+    // When the first connection was accepted (the zero time point if none was); valid after request().
+    std::chrono::steady_clock::time_point firstAccept() const { return firstAccept_; }
 
 private:
     void serve(Mode mode, const std::string &answer);
@@ -35,6 +39,7 @@ private:
     int listenFd_;
     uint16_t port_ = 0;
     std::string request_;
+    std::chrono::steady_clock::time_point firstAccept_ {};
     std::atomic<bool> stopping_ {false};
     std::atomic<int> dripped_ {0};
     std::thread thread_;

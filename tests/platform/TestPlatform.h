@@ -24,7 +24,7 @@ void SetClock(long days, long ticksOfDay);
 // pictures' screen.
 void Reset();
 
-// A fresh directory under /tmp, removed with its contents when the object goes.
+// A fresh directory under $TMPDIR or /tmp, removed with its contents when the object goes.
 class TempDir {
 public:
     TempDir();

@@ -1,13 +1,11 @@
 #include "platform/qt/QtDock.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QWidget>
 #include <cstdlib>
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -25,16 +23,9 @@ namespace {
 const std::string gXView = getenv("TAVRIN_DOCK_X") ? getenv("TAVRIN_DOCK_X") : "";
 
 // Pumps Qt until `done` holds; false after 20 s.
-bool WaitFor(const std::function<bool()> &done)
+template<typename Done> bool WaitFor(Done done)
 {
-    QElapsedTimer timer;
-    timer.start();
-    for (bool ok = done(); !ok; ok = done()) {
-        if (timer.elapsed() > 20000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
+    return QTest::qWaitFor(done, 20000);
 }
 
 QColor Colour(int state)

@@ -13,7 +13,6 @@
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 #include <utility>
 
 #include "Tavrin.h"
@@ -24,30 +23,26 @@
 
 namespace {
 
-// One application for all tests, with devices (RAM:, where the public port lives) of its own.
-class QtEnvironment final : public testing::Environment {
-    int argc = 1;
-    char *argv[2] = {const_cast<char *>("TavrinGuiTest"), nullptr};
-    std::unique_ptr<testplat::Devices> devices;
-    std::unique_ptr<QApplication> app;
-
-    void SetUp() override
-    {
-        devices = std::make_unique<testplat::Devices>();
-        app = std::make_unique<QApplication>(argc, argv);
-        qt_pump::Install(); // the settings window's loop waits with Qt running, as in the program
-    }
-    void TearDown() override
-    {
-        app.reset();
-        devices.reset();
-    }
-};
-
-const auto *const gEnvironment = testing::AddGlobalTestEnvironment(new QtEnvironment);
-
 class MainWindowTest : public testing::Test {
 protected:
+    // One application for all the window's tests, with devices (RAM:, where the public port lives) of its
+    // own. The settings window's loop waits with Qt running, as in the program.
+    static void SetUpTestSuite()
+    {
+        devices = new testplat::Devices;
+        app = new QApplication(argc, argv);
+        qt_pump::Install();
+    }
+    static void TearDownTestSuite()
+    {
+        delete app;
+        delete devices;
+    }
+    static inline int argc = 1;
+    static inline char *argv[2] = {const_cast<char *>("TavrinGuiTest"), nullptr};
+    static inline testplat::Devices *devices;
+    static inline QApplication *app;
+
     void TearDown() override { DestroyAllObjects(); }
 
     // Opens the main window at the stored edges (0: centred) and shows a bold and a plain row in its list.

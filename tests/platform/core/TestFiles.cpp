@@ -12,8 +12,10 @@ namespace testplat {
 
 TempDir::TempDir()
 {
-    char tmpl[] = "/tmp/tavrin-test-XXXXXX";
-    m_path = mkdtemp(tmpl) ? tmpl : "/tmp";
+    // $TMPDIR when set, as elsewhere on Linux; the start bench points it at memory.
+    const char *tmp = getenv("TMPDIR");
+    std::string tmpl = std::string(tmp && *tmp ? tmp : "/tmp") + "/tavrin-test-XXXXXX";
+    m_path = mkdtemp(tmpl.data()) ? tmpl : "/tmp";
 }
 
 TempDir::~TempDir()
