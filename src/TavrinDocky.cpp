@@ -105,7 +105,8 @@ BOOL DrawAndTick(TavrinDockyData *dd)
         picture::BltBitMapRastPort(
             gb_Bitmap[state], 0, 0, dd->rp, 0, 0, WORD(gb_Width[0]), WORD(gb_Height[0]), picture::MINTERM_COPY);
     }
-    if (!IsLater(Now(), dd->ds))
+    const DateStamp now = Now();
+    if (!IsLater(now, dd->ds))
         return TRUE;
     if (gb_Debug & DEBUG_DOCKY)
         dos::PutStr("TICKER !\n");
@@ -114,11 +115,16 @@ BOOL DrawAndTick(TavrinDockyData *dd)
         return TRUE; // the due time stays: the next redraw tries again
     gb_DockyData = dd;
     exec::Signal(task, SIGBREAKF_CTRL_E);
-    dd->ds.ds_Minute += LONG(gb_Intervall.load());
+    const LONG interval = LONG(gb_Intervall.load());
+    dd->ds.ds_Minute += interval;
     if (dd->ds.ds_Minute > MINUTES_PER_DAY) {
         dd->ds.ds_Days++;
         dd->ds.ds_Minute = 0;
     }
+    // Still behind the clock (the machine slept, or minute 1440 was yesterday's end): this tick is the
+    // one check for all that was missed, and the next comes an interval from now, not at every redraw.
+    if (IsLater(now, dd->ds))
+        dd->ds = TicksLater(now, interval * TICKS_PER_MINUTE);
     return TRUE;
 }
 

@@ -104,37 +104,28 @@ TEST_F(DockyTest, QueriesAndNotifications)
     EXPECT_EQ(gb_DockyData.load(), rec()); // the click handed over the icon's record
 }
 
-// Without a program task yet the due time stays, and the next redraw tries again. Signals are not
-// counted: several due ticks before the program task wakes are one check. Every frame-delay query
-// re-arms the clock: a check falls due 3 ticks later, and the icon shows a check until then.
-TEST_F(DockyTest, DueTimeMovesOnByTheInterval)
-{
-    const struct {
-        DateStamp due;
-        ULONG interval;
-        LONG clockMinute, clockTick;
-        bool task, arm;
-        int redraws;
-        size_t ticks; // "TICKER !" lines
-        DateStamp next;
-    } kCases[] = {
-        {{kToday, 1430, 0}, 15, 1430, 1, true, false, 1, 1, {kToday + 1, 0, 0}}, // 23:50 + 15: to 0, not 5
-        {{kToday, 1425, 7}, 15, 1426, 0, true, false, 1, 1, {kToday, 1440, 7}}, // 1440 is not above 1440
-        {{kToday, 1380, 0}, 120, 1381, 0, true, false, 1, 1, {kToday + 1, 0, 0}},
-        {{kToday, 600, 100}, 30, 600, 101, false, false, 1, 1, {kToday, 600, 100}},
-        {{kToday, 600, 100}, 30, 600, 100, true, false, 1, 0, {kToday, 600, 100}}, // only a later clock ticks
-        {{kToday + 1, 0, 0}, 30, 1439, 2999, true, false, 1, 0, {kToday + 1, 0, 0}},
-        {{kToday, 600, 0}, 15, 720, 0, true, false, 10, 8, {kToday, 720, 0}}, // two hours late
-        {{kToday + 5, 0, 0}, 15, 600, 0, true, true, 1, 0, {kToday, 600, 3}},
-        {{kToday + 5, 0, 0}, 15, 1439, 2999, true, true, 1, 0, {kToday + 1, 0, 2}},
-    };
-    for (const auto &c : kCases) {
+// One row of the clock's tests: the due time and the clock before some redraws, what they tick and the
+// due time after them.
+struct TickCase {
+    DateStamp due;
+    ULONG interval;
+    DateStamp clock;
+    bool task, arm;
+    int redraws;
+    size_t ticks; // "TICKER !" lines
+    DateStamp next;
+};
+
+struct DockyClockTest : DockyTest {
+    void Play(const TickCase &c)
+    {
+        SCOPED_TRACE(testing::Message() << "due " << c.due.ds_Days << "/" << c.due.ds_Minute);
         rec()->ds = c.due;
         rec()->state = State_german;
         gb_Intervall = c.interval;
         gb_PrgTask = c.task ? exec::FindTask(nullptr) : nullptr;
         gb_Debug = DEBUG_DOCKY;
-        testplat::SetClock(kToday, c.clockMinute * 3000 + c.clockTick);
+        testplat::SetClock(c.clock.ds_Days, c.clock.ds_Minute * 3000 + c.clock.ds_Tick);
         LONG delay = 0;
         EXPECT_EQ(c.arm && DockyGet(icon, DOCKYGET_FrameDelay, &delay), c.arm);
         EXPECT_EQ(delay, c.arm ? 30 : 0);
@@ -143,10 +134,45 @@ TEST_F(DockyTest, DueTimeMovesOnByTheInterval)
             Redraw();
         std::string out = testing::internal::GetCapturedStdout();
         EXPECT_EQ(out.size(), c.ticks * std::string("TICKER !\n").size()) << out;
-        EXPECT_EQ(Fields(rec()->ds), Fields(c.next)) << c.due.ds_Minute;
-        EXPECT_EQ(TakeSignals(), c.task && c.ticks ? SIGBREAKF_CTRL_E : 0u) << c.due.ds_Minute;
+        EXPECT_EQ(Fields(rec()->ds), Fields(c.next));
+        EXPECT_EQ(TakeSignals(), c.task && c.ticks ? SIGBREAKF_CTRL_E : 0u);
         EXPECT_EQ(rec()->state, c.arm ? State_check : State_german);
     }
+};
+
+// Without a program task yet the due time stays, and the next redraw tries again. Signals are not
+// counted: several due ticks before the program task wakes are one check. Every frame-delay query
+// re-arms the clock: a check falls due 3 ticks later, and the icon shows a check until then.
+TEST_F(DockyClockTest, DueTimeMovesOnByTheInterval)
+{
+    const TickCase kCases[] = {
+        {{kToday, 1430, 0}, 15, {kToday, 1430, 1}, true, false, 1, 1, {kToday + 1, 0, 0}}, // 23:50 + 15: to 0, not 5
+        {{kToday, 1425, 7}, 15, {kToday, 1426, 0}, true, false, 1, 1, {kToday, 1440, 7}}, // 1440 is not above 1440
+        {{kToday, 1380, 0}, 120, {kToday, 1381, 0}, true, false, 1, 1, {kToday + 1, 0, 0}},
+        {{kToday, 600, 100}, 30, {kToday, 600, 101}, false, false, 1, 1, {kToday, 600, 100}},
+        {{kToday, 600, 100}, 30, {kToday, 600, 100}, true, false, 1, 0, {kToday, 600, 100}}, // only a later clock
+        {{kToday + 1, 0, 0}, 30, {kToday, 1439, 2999}, true, false, 1, 0, {kToday + 1, 0, 0}},
+        {{kToday + 5, 0, 0}, 15, {kToday, 600, 0}, true, true, 1, 0, {kToday, 600, 3}},
+        {{kToday + 5, 0, 0}, 15, {kToday, 1439, 2999}, true, true, 1, 0, {kToday + 1, 0, 2}},
+    };
+    for (const auto &c : kCases)
+        Play(c);
+}
+
+// A due time still behind the clock once the interval is added becomes the clock plus the interval:
+// each redraw used to tick until the due time had caught up, one check per interval missed.
+TEST_F(DockyClockTest, AfterASuspendOneCheckNotOnePerMissedInterval)
+{
+    const TickCase kCases[] = {
+        {{kToday, 600, 0}, 15, {kToday, 720, 0}, true, false, 10, 1, {kToday, 735, 0}}, // two hours
+        {{kToday, 600, 0}, 2, {kToday, 605, 9}, true, false, 10, 1, {kToday, 607, 9}}, // 5 minutes, 2-minute interval
+        {{kToday, 1320, 0}, 15, {kToday + 1, 420, 0}, true, false, 10, 1, {kToday + 1, 435, 0}}, // overnight
+        {{kToday, 1430, 0}, 15, {kToday + 2, 1435, 0}, true, false, 1, 1, {kToday + 3, 10, 0}}, // and over midnight
+        // Minute 1440 was the day's end: the new day's first redraw used to make a second check at once.
+        {{kToday, 1440, 7}, 15, {kToday + 1, 0, 8}, true, false, 10, 1, {kToday + 1, 15, 8}},
+    };
+    for (const auto &c : kCases)
+        Play(c);
 }
 
 // Slot 0 is 48×40; the state's own picture may be larger or smaller.
