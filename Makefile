@@ -4,15 +4,17 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test run bench fuzz format format-check sanitize tsan idle-bench clean
+.PHONY: all deps configure build test run bench fuzz format format-check sanitize tsan idle-bench clean
 
 all: build
 
 deps:
 	@./scripts/install-deps
 
-build: deps
+configure: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
 test: build
@@ -36,7 +38,9 @@ tsan: deps
 idle-bench: build
 	@./bench/idle-bench $(BUILD)
 
-run: build
+# Only what running needs: the program, its catalogs and the data beside it (skins, chime); no tests.
+run: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target tavrin catalogs progdata
 	@./scripts/run-demo $(BUILD)
 
 # Parser speed against a bare tag scan and expat, measured in the same run; then fresh starts of the
