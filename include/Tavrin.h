@@ -87,6 +87,7 @@ enum PrefsGadgetIDs : ULONG {
     GID_Savewin = 31,
     GID_Snapshot = 32,
     GID_Unsnapshot = 33,
+    GID_Autostart = 34,
     GID_Save = 98,
     GID_Cancel = 99,
 };
@@ -179,6 +180,8 @@ extern gui::Object *gb_PrefsWindowObj;
 extern gui::Window *gb_PrefsWin;
 extern gui::Object *gb_ChecklangGad, *gb_IntervalGad, *gb_RequestGad, *gb_SampleGad, *gb_RinghioGad, *gb_BrowserGad,
     *gb_AnzeigeGad, *gb_OpenshowGad, *gb_SavewinGad, *gb_SnapshotGad, *gb_UnsnapshotGad, *gb_SaveGad, *gb_CancelGad;
+// Start at login: shows and sets the desktop's autostart entry, which alone records it.
+extern gui::Object *gb_AutostartGad;
 
 // Requester (TavrinRequester).
 LONG DisplayRequester(ULONG typ, CONST_STRPTR text, CONST_STRPTR button, ...);

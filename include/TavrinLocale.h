@@ -57,6 +57,7 @@ enum LocaleIDs : LONG {
     TX_PGad_UnsnapshotWin = 1232,
     TX_PGad_Save = 1233,
     TX_PGad_Cancel = 1234,
+    TX_PGad_Autostart = 1235,
     TX_RinghioTitle = 1300,
     TX_SelectSample = 1301,
     TX_SelectBrowser = 1302,
@@ -89,6 +90,8 @@ enum LocaleIDs : LONG {
     ERR_SendDataError = 1442,
     ERR_ReceiveDataError = 1443,
     ERR_BufferToSmall = 1444,
+    ERR_CanNotWriteAutostart = 1470,
+    ERR_CanNotRemoveAutostart = 1471,
     ERR_CantLayoutMenu = 1490,
     ERR_CantCreateMenu = 1491,
     ERR_CantGetVisualInfo = 1492,
@@ -147,6 +150,7 @@ extern const char *const STR_TX_PGad_SnapshotWin;
 extern const char *const STR_TX_PGad_UnsnapshotWin;
 extern const char *const STR_TX_PGad_Save;
 extern const char *const STR_TX_PGad_Cancel;
+extern const char *const STR_TX_PGad_Autostart;
 extern const char *const STR_TX_RinghioTitle;
 extern const char *const STR_TX_SelectSample;
 extern const char *const STR_TX_SelectBrowser;
@@ -179,6 +183,8 @@ extern const char *const STR_ERR_CanNotConnectServer;
 extern const char *const STR_ERR_SendDataError;
 extern const char *const STR_ERR_ReceiveDataError;
 extern const char *const STR_ERR_BufferToSmall;
+extern const char *const STR_ERR_CanNotWriteAutostart;
+extern const char *const STR_ERR_CanNotRemoveAutostart;
 extern const char *const STR_ERR_CantLayoutMenu;
 extern const char *const STR_ERR_CantCreateMenu;
 extern const char *const STR_ERR_CantGetVisualInfo;

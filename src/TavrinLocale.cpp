@@ -54,6 +54,7 @@ static const char DEF_TX_PGad_SnapshotWin[] = "jetzt speichern";
 static const char DEF_TX_PGad_UnsnapshotWin[] = "zurück setzen";
 static const char DEF_TX_PGad_Save[] = "_Speichern";
 static const char DEF_TX_PGad_Cancel[] = "_Abbrechen";
+static const char DEF_TX_PGad_Autostart[] = "Beim A_nmelden starten";
 static const char DEF_TX_RinghioTitle[] = "Kestrel Review News Ticker";
 static const char DEF_TX_SelectSample[] = "Sample auswählen ...";
 static const char DEF_TX_SelectBrowser[] = "Webbrowser auswählen ...";
@@ -86,6 +87,8 @@ static const char DEF_ERR_CanNotConnectServer[] = "Couldnt connect to server";
 static const char DEF_ERR_SendDataError[] = "An error occured sending data";
 static const char DEF_ERR_ReceiveDataError[] = "An error occured during the receive procedure";
 static const char DEF_ERR_BufferToSmall[] = "Error: Buffer to small to read all rss data";
+static const char DEF_ERR_CanNotWriteAutostart[] = "Autostart-Eintrag kann nicht geschrieben werden !\n%s";
+static const char DEF_ERR_CanNotRemoveAutostart[] = "Autostart-Eintrag kann nicht entfernt werden !\n%s";
 static const char DEF_ERR_CantLayoutMenu[] = "ERROR: Can not layout menu.\n";
 static const char DEF_ERR_CantCreateMenu[] = "ERROR: Can not create menu.\n";
 static const char DEF_ERR_CantGetVisualInfo[] = "ERROR: Can not get VisualInfo from screen.\n";
@@ -142,6 +145,7 @@ const char *const STR_TX_PGad_SnapshotWin = DEF_TX_PGad_SnapshotWin;
 const char *const STR_TX_PGad_UnsnapshotWin = DEF_TX_PGad_UnsnapshotWin;
 const char *const STR_TX_PGad_Save = DEF_TX_PGad_Save;
 const char *const STR_TX_PGad_Cancel = DEF_TX_PGad_Cancel;
+const char *const STR_TX_PGad_Autostart = DEF_TX_PGad_Autostart;
 const char *const STR_TX_RinghioTitle = DEF_TX_RinghioTitle;
 const char *const STR_TX_SelectSample = DEF_TX_SelectSample;
 const char *const STR_TX_SelectBrowser = DEF_TX_SelectBrowser;
@@ -174,6 +178,8 @@ const char *const STR_ERR_CanNotConnectServer = DEF_ERR_CanNotConnectServer;
 const char *const STR_ERR_SendDataError = DEF_ERR_SendDataError;
 const char *const STR_ERR_ReceiveDataError = DEF_ERR_ReceiveDataError;
 const char *const STR_ERR_BufferToSmall = DEF_ERR_BufferToSmall;
+const char *const STR_ERR_CanNotWriteAutostart = DEF_ERR_CanNotWriteAutostart;
+const char *const STR_ERR_CanNotRemoveAutostart = DEF_ERR_CanNotRemoveAutostart;
 const char *const STR_ERR_CantLayoutMenu = DEF_ERR_CantLayoutMenu;
 const char *const STR_ERR_CantCreateMenu = DEF_ERR_CantCreateMenu;
 const char *const STR_ERR_CantGetVisualInfo = DEF_ERR_CantGetVisualInfo;
@@ -231,6 +237,7 @@ const CatalogDefault gb_CatalogDefaults[] = {
     { TX_PGad_UnsnapshotWin, DEF_TX_PGad_UnsnapshotWin, sizeof(DEF_TX_PGad_UnsnapshotWin) - 1 },
     { TX_PGad_Save, DEF_TX_PGad_Save, sizeof(DEF_TX_PGad_Save) - 1 },
     { TX_PGad_Cancel, DEF_TX_PGad_Cancel, sizeof(DEF_TX_PGad_Cancel) - 1 },
+    { TX_PGad_Autostart, DEF_TX_PGad_Autostart, sizeof(DEF_TX_PGad_Autostart) - 1 },
     { TX_RinghioTitle, DEF_TX_RinghioTitle, sizeof(DEF_TX_RinghioTitle) - 1 },
     { TX_SelectSample, DEF_TX_SelectSample, sizeof(DEF_TX_SelectSample) - 1 },
     { TX_SelectBrowser, DEF_TX_SelectBrowser, sizeof(DEF_TX_SelectBrowser) - 1 },
@@ -263,6 +270,8 @@ const CatalogDefault gb_CatalogDefaults[] = {
     { ERR_SendDataError, DEF_ERR_SendDataError, sizeof(DEF_ERR_SendDataError) - 1 },
     { ERR_ReceiveDataError, DEF_ERR_ReceiveDataError, sizeof(DEF_ERR_ReceiveDataError) - 1 },
     { ERR_BufferToSmall, DEF_ERR_BufferToSmall, sizeof(DEF_ERR_BufferToSmall) - 1 },
+    { ERR_CanNotWriteAutostart, DEF_ERR_CanNotWriteAutostart, sizeof(DEF_ERR_CanNotWriteAutostart) - 1 },
+    { ERR_CanNotRemoveAutostart, DEF_ERR_CanNotRemoveAutostart, sizeof(DEF_ERR_CanNotRemoveAutostart) - 1 },
     { ERR_CantLayoutMenu, DEF_ERR_CantLayoutMenu, sizeof(DEF_ERR_CantLayoutMenu) - 1 },
     { ERR_CantCreateMenu, DEF_ERR_CantCreateMenu, sizeof(DEF_ERR_CantCreateMenu) - 1 },
     { ERR_CantGetVisualInfo, DEF_ERR_CantGetVisualInfo, sizeof(DEF_ERR_CantGetVisualInfo) - 1 },

@@ -1,5 +1,7 @@
 #include "Tavrin.h"
 #include "TavrinLocale.h"
+#include "platform/autostart.h"
+#include "platform/dos.h"
 #include "platform/exec.h"
 
 // The settings window: built anew for every visit, run as a modal loop of its own and torn down when
@@ -10,6 +12,7 @@ gui::Window *gb_PrefsWin;
 gui::Object *gb_PrefsMainLayout;
 gui::Object *gb_ChecklangGad, *gb_IntervalGad, *gb_RequestGad, *gb_SampleGad, *gb_RinghioGad, *gb_BrowserGad,
     *gb_AnzeigeGad, *gb_OpenshowGad, *gb_SavewinGad, *gb_SnapshotGad, *gb_UnsnapshotGad, *gb_SaveGad, *gb_CancelGad;
+gui::Object *gb_AutostartGad;
 
 // Chooser items in index order (the index is what the record stores), each list ending with null.
 CONST_STRPTR gb_Checklang[4];
@@ -22,9 +25,9 @@ CONST_STRPTR gb_Anzeige[3];
 constexpr UWORD RinghioExecVersion = 53;
 constexpr LONG ButtonMinHeight = 30;
 
-static gui::Object **const gb_PrefsGadgets[]
-    = {&gb_ChecklangGad, &gb_IntervalGad, &gb_RequestGad, &gb_SampleGad, &gb_RinghioGad, &gb_BrowserGad, &gb_AnzeigeGad,
-        &gb_OpenshowGad, &gb_SavewinGad, &gb_SnapshotGad, &gb_UnsnapshotGad, &gb_SaveGad, &gb_CancelGad};
+static gui::Object **const gb_PrefsGadgets[] = {&gb_ChecklangGad, &gb_IntervalGad, &gb_RequestGad, &gb_SampleGad,
+    &gb_RinghioGad, &gb_BrowserGad, &gb_AnzeigeGad, &gb_OpenshowGad, &gb_AutostartGad, &gb_SavewinGad, &gb_SnapshotGad,
+    &gb_UnsnapshotGad, &gb_SaveGad, &gb_CancelGad};
 
 // The catalog numbers of a list's items follow one another.
 static void FillChooserList(CONST_STRPTR *list, LONG first, int count)
@@ -48,6 +51,7 @@ static void CreatePrefsGadgets()
     gb_ChecklangGad = gui::NewChooser(GID_Checklang, gb_Checklang);
     gb_IntervalGad = gui::NewChooser(GID_Interval, gb_Interval);
     gb_OpenshowGad = gui::NewChooser(GID_Openshow, gb_Openshow);
+    gb_AutostartGad = gui::NewCheckBox(GID_Autostart, GetString(TX_PGad_Autostart));
     gb_RequestGad = gui::NewChooser(GID_Request, gb_Request);
     gb_SampleGad = gui::NewGetFile(GID_Sample, GetString(TX_SelectSample));
     gb_RinghioGad = gui::NewCheckBox(GID_Ringhio, GetString(TX_PGad_Ringhio2));
@@ -77,12 +81,13 @@ static gui::Object *LabelledGroup(LONG title, const gui::LayoutMember *members, 
 // disposes all that was made.
 static gui::Object *CreatePrefsLayout()
 {
-    const gui::LayoutMember check[] = {Labelled(gb_ChecklangGad, TX_PGad_Checklang),
-        Labelled(gb_IntervalGad, TX_PGad_Intervall), Labelled(gb_OpenshowGad, TX_PGad_Openshow)};
+    const gui::LayoutMember check[]
+        = {Labelled(gb_ChecklangGad, TX_PGad_Checklang), Labelled(gb_IntervalGad, TX_PGad_Intervall),
+            Labelled(gb_OpenshowGad, TX_PGad_Openshow), {gb_AutostartGad, 0, nullptr, 0}};
     const gui::LayoutMember news[] = {Labelled(gb_RequestGad, TX_PGad_Request), Labelled(gb_SampleGad, TX_PGad_Sample),
         Labelled(gb_RinghioGad, TX_PGad_Ringhio), Labelled(gb_BrowserGad, TX_PGad_Browser),
         Labelled(gb_AnzeigeGad, TX_PGad_Anzeige)};
-    gui::Object *checkGroup = LabelledGroup(TX_PGad_GroupCheck, check, 3);
+    gui::Object *checkGroup = LabelledGroup(TX_PGad_GroupCheck, check, 4);
     gui::Object *newsGroup = LabelledGroup(TX_PGad_GroupNews, news, 5);
 
     gui::LayoutSpec winSpec = {false, true, true, false, 0, 0, 0};
@@ -152,6 +157,7 @@ void SetPrefsVal()
     gui::SetGadgetAttr(gb_AnzeigeGad, gui::CHOOSER_Selected, gb_PrefsData.Anzeige);
     gui::SetGadgetAttr(gb_OpenshowGad, gui::CHOOSER_Selected, gb_PrefsData.Openshow);
     gui::SetGadgetAttr(gb_SavewinGad, gui::GA_Selected, gb_PrefsData.Savewin != 0);
+    gui::SetGadgetAttr(gb_AutostartGad, gui::GA_Selected, autostart::Exists());
 }
 
 void GetPrefsVal()
@@ -166,6 +172,20 @@ void GetPrefsVal()
     gb_PrefsData.Openshow = UBYTE(gui::GetGadgetAttr(gb_OpenshowGad, gui::CHOOSER_Selected));
     gb_PrefsData.Savewin = gui::GetGadgetAttr(gb_SavewinGad, gui::GA_Selected) ? TRUE : FALSE;
     SetIntervall();
+}
+
+// Makes the autostart entry follow the box. Only a change is acted on, so that an entry the user has
+// edited stays as it is while the box stays on.
+static void SaveAutostart()
+{
+    const bool wanted = gui::GetGadgetAttr(gb_AutostartGad, gui::GA_Selected) != 0;
+    if (wanted == autostart::Exists() || (wanted ? autostart::Enable() : autostart::Disable()))
+        return;
+    char path[512], reason[600];
+    autostart::EntryPath(path, sizeof path);
+    dos::Fault(dos::IoErr(), path, reason, sizeof reason);
+    DisplayRequester(REQType_Error, GetString(wanted ? ERR_CanNotWriteAutostart : ERR_CanNotRemoveAutostart),
+        GetString(TX_Ok), reason);
 }
 
 // Acts on one released gadget; FALSE once Save or Cancel ends the visit.
@@ -234,6 +254,7 @@ void DoSettings()
         if (PrefsMsgLoop()) {
             GetPrefsVal();
             SaveConfig();
+            SaveAutostart();
         }
     }
     DestroyAllPrefsObjects();

@@ -1,9 +1,17 @@
+#include <cerrno>
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 
 #include "EntryList.h"
+#include "TavrinLocale.h"
 #include "platform/FakeGui.h"
+#include "platform/TestPlatform.h"
 #include "platform/host.h"
 
 // The settings window on the test host: the user's part is played in the open window, the outcome
@@ -16,18 +24,36 @@ using namespace std::string_literals;
 constexpr size_t Record = 16; // the record's offset in the file
 constexpr ULONG Closed = 0xffff; // stands for the close the host reports on a quit from outside
 
+// The desktop's configuration directory of a test, so that no test sees or touches the user's.
+struct ConfigHome {
+    testplat::TempDir dir;
+    ConfigHome() { setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1); }
+    ~ConfigHome() { unsetenv("XDG_CONFIG_HOME"); }
+    std::string entry() const { return dir.path() + "/autostart/tavrin.desktop"; }
+};
+
+// The main window the settings window opens over, with its Prefs button.
+struct MainWindow {
+    gui::LayoutMember member = {gui::NewButton(GID_Prefs, "_Prefs"), 0};
+    MainWindow()
+    {
+        gb_WindowObj = gui::NewWindowObject({.layout = gui::NewLayout({}, &member, 1)});
+        gb_Win = gui::WM_OPEN(gb_WindowObj);
+    }
+    ~MainWindow() { gui::DisposeObject(gb_WindowObj); }
+};
+
 // Each visit starts from the stored file loaded into the record. In the open window the notification
 // box is disabled only on an old system; then the gadgets are used in turn. The file and the window's
 // left edge are checked afterwards.
 TEST(PrefsTest, Visits)
 {
     testplat::Devices dev;
+    ConfigHome config;
+    MainWindow main;
     const std::string conf = dev.envarc() + "Tavrin.conf";
     // Longer than a save writes, so that a file left alone is told from one written again.
     const std::string saved = TestData("config/Tavrin.conf"), stored = saved + std::string(8, '\x55');
-    gui::LayoutMember member = {gui::NewButton(GID_Prefs, "_Prefs"), 0};
-    gb_WindowObj = gui::NewWindowObject({.layout = gui::NewLayout({}, &member, 1)});
-    gb_Win = gui::WM_OPEN(gb_WindowObj);
     const std::string longPath = "/" + std::string(249, 'p');
     const auto patched
         = [&](size_t at, const std::string &bytes) { return std::string(saved).replace(at, bytes.size(), bytes); };
@@ -71,7 +97,127 @@ TEST(PrefsTest, Visits)
         EXPECT_EQ(gb_WinLeft, c.left);
         EXPECT_EQ(fakegui::host.calls.back(), "busy off");
     }
-    gui::DisposeObject(gb_WindowObj);
+}
+
+// What a desktop makes of an entry: desktop-file-validate's complaints, "" for none.
+std::string Complaints(const std::string &entry)
+{
+    std::string out;
+    FILE *validate = popen(("desktop-file-validate '" + entry + "' 2>&1").c_str(), "r");
+    for (char line[512]; validate && fgets(line, sizeof line, validate);)
+        out += line;
+    const int status = validate ? pclose(validate) : -1;
+    return status == 0 ? out : out + "(exit " + std::to_string(status) + ")";
+}
+
+// The box shows whether the entry exists; a saved change writes or removes it, Abbrechen does nothing,
+// and the settings file comes out as it went in. The entry starts the program as the menu does, by the
+// bare name when PATH finds this very program, else by its path, quoted as the Exec key needs it.
+TEST(PrefsTest, StartAtLogin)
+{
+    testplat::Devices dev;
+    ConfigHome config;
+    MainWindow main;
+    testplat::TempDir bins;
+    const std::string systemPath = getenv("PATH");
+    const std::string conf = dev.envarc() + "Tavrin.conf", saved = TestData("config/Tavrin.conf");
+    const std::string userEntry = "[Desktop Entry]\nType=Application\nName=Mine\nExec=tavrin --workbench DEBUG=ALL\n";
+    const std::string odd = bins.file("my apps $HOME %d \"q\"");
+    const std::string golden = "[Desktop Entry]\nType=Application\nName=Tavrin\n"
+                               "Comment=News ticker for the Kestrel Review news site\n"
+                               "Comment[de]=Nachrichtenticker für die Kestrel Review Newsseite\n"
+                               "TryExec=tavrin\nExec=tavrin --workbench\nIcon=tavrin\nTerminal=false\n";
+    enum Before { None, Users, Blocked, Undeletable };
+    const struct {
+        const char *name;
+        Before before;
+        std::string program; // the program's directory
+        std::string path; // PATH
+        bool box; // what the user leaves the box at
+        ULONG button;
+        bool shown; // the box when the window opened
+        std::string exec; // the entry's TryExec and Exec lines afterwards; "-" none, "=" the user's
+        LONG error = 0; // the requester's text, with the path of the entry and the reason
+        int code = 0;
+    } cases[] = {
+        {"cancel writes nothing", None, bins.file("bin"), bins.file("bin"), true, GID_Cancel, false, "-"},
+        {"on PATH", None, bins.file("bin"), "/nowhere:" + bins.file("bin"), true, GID_Save, false,
+            "TryExec=tavrin\nExec=tavrin --workbench\n"},
+        {"not on PATH", None, bins.file("bin"), "/usr/bin:relative/" + bins.file("bin"), true, GID_Save, false,
+            "TryExec=" + bins.file("bin") + "/tavrin\nExec=" + bins.file("bin") + "/tavrin --workbench\n"},
+        {"another tavrin first on PATH", None, bins.file("bin"), bins.file("other") + ":" + bins.file("bin"), true,
+            GID_Save, false,
+            "TryExec=" + bins.file("bin") + "/tavrin\nExec=" + bins.file("bin") + "/tavrin --workbench\n"},
+        {"a path the Exec key must quote", None, odd, "", true, GID_Save, false,
+            "TryExec=" + odd + "/tavrin\nExec=\"" + bins.path()
+                + "/my apps \\\\$HOME %%d \\\\\"q\\\\\"/tavrin\" --workbench\n"},
+        {"the user's entry stays while the box does", Users, bins.file("bin"), "", true, GID_Save, true, "="},
+        {"off removes it", Users, bins.file("bin"), "", false, GID_Save, true, "-"},
+        {"off, cancel keeps it", Users, bins.file("bin"), "", false, GID_Cancel, true, "="},
+        {"no directory for it", Blocked, bins.file("bin"), "", true, GID_Save, false, "-", ERR_CanNotWriteAutostart,
+            ENOTDIR},
+        {"cannot be removed", Undeletable, bins.file("bin"), "", false, GID_Save, true, "", ERR_CanNotRemoveAutostart,
+            EISDIR},
+        {"a path that is no UTF-8", None, bins.file("bin\xff"), "", true, GID_Save, false, "-",
+            ERR_CanNotWriteAutostart, EILSEQ},
+        // A line break would let the program's path add lines of its own to the entry.
+        {"a path with a line break", None, bins.file("bin\nExec=evil"), "", true, GID_Save, false, "-",
+            ERR_CanNotWriteAutostart, EILSEQ},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        testplat::Reset();
+        std::filesystem::remove_all(config.dir.path() + "/autostart");
+        std::filesystem::create_directories(config.dir.path() + "/autostart");
+        if (c.before == Users)
+            testplat::WriteFile(config.entry(), userEntry);
+        if (c.before == Undeletable)
+            std::filesystem::create_directories(config.entry() + "/inside");
+        if (c.before == Blocked) {
+            std::filesystem::remove(config.dir.path() + "/autostart");
+            testplat::WriteFile(config.dir.path() + "/autostart", "");
+        }
+        for (const std::string &dir : {c.program, bins.file("other")}) {
+            std::filesystem::create_directories(dir);
+            testplat::WriteFile(dir + "/tavrin", "#!/bin/sh\n");
+            chmod((dir + "/tavrin").c_str(), 0755);
+        }
+        autostart_host::SetProgramFile((c.program + "/tavrin").c_str());
+        setenv("PATH", c.path.c_str(), 1);
+        testplat::WriteFile(conf, saved);
+        LoadConfig();
+        bool shown = !c.shown;
+        fakegui::host = {};
+        fakegui::host.onOpen = [&](gui::Object *win) {
+            shown = gui::GetGadgetAttr(gb_AutostartGad, gui::GA_Selected) != 0;
+            gui::SetGadgetAttr(gb_AutostartGad, gui::GA_Selected, c.box);
+            fakegui::PushInput(win, gui::WMHI_GADGETUP | c.button);
+        };
+        DoSettings();
+        setenv("PATH", systemPath.c_str(), 1);
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(testplat::ReadFile(conf), saved);
+        const std::string entry = testplat::ReadFile(config.entry());
+        if (c.exec == "-") {
+            EXPECT_FALSE(testplat::FileExists(config.entry()));
+        } else if (c.exec == "=") {
+            EXPECT_EQ(entry, userEntry);
+        } else if (!c.exec.empty()) {
+            EXPECT_NE(entry.find("\n" + c.exec), std::string::npos) << entry;
+            EXPECT_EQ(Complaints(config.entry()), "");
+        }
+        if (c.exec == "TryExec=tavrin\nExec=tavrin --workbench\n") {
+            EXPECT_EQ(entry, golden);
+        }
+        std::vector<std::string> bodies;
+        for (const auto &r : testplat::Requesters())
+            bodies.push_back(r.body);
+        std::string expected = c.error ? GetString(c.error) : "";
+        if (c.error)
+            expected.replace(expected.find("%s"), 2, config.entry() + ": " + strerror(c.code));
+        EXPECT_EQ(bodies, c.error ? std::vector<std::string> {expected} : std::vector<std::string> {});
+    }
+    autostart_host::SetProgramFile(nullptr);
 }
 
 } // namespace

@@ -51,6 +51,13 @@ void SetDock(AddDockIconFn add, RemoveDockIconFn remove);
 
 } // namespace application_host
 
+namespace autostart_host {
+
+// Test aid: the program file that the autostart entry starts; null goes back to the running executable.
+void SetProgramFile(const char *path);
+
+} // namespace autostart_host
+
 namespace net_host {
 
 // Called about every 50 ms while a connect or receive waits, so that the GUI host can repaint

@@ -57,11 +57,7 @@ std::string DefaultRam()
 
 std::string DefaultEnvarc()
 {
-    const char *config = getenv("XDG_CONFIG_HOME");
-    if (config && *config)
-        return WithSlash(config) + "tavrin/";
-    const char *home = getenv("HOME");
-    return WithSlash(home ? home : ".") + ".config/tavrin/";
+    return posix_dos::ConfigHome() + "tavrin/";
 }
 
 std::string ShareDir()
@@ -169,6 +165,17 @@ std::string Resolve(const char *devicePath)
 {
     char buf[4096];
     return dos::ResolvePath(devicePath, buf, sizeof(buf)) ? std::string(buf) : std::string();
+}
+
+// A relative XDG_CONFIG_HOME is ignored, as the desktop ignores it: it would name another directory
+// for every working directory.
+std::string ConfigHome()
+{
+    const char *config = getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/')
+        return WithSlash(config);
+    const char *home = getenv("HOME");
+    return WithSlash(home ? home : ".") + ".config/";
 }
 
 bool MakeDirs(const std::string &dir, mode_t mode)

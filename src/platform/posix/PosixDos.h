@@ -13,6 +13,8 @@ namespace posix_dos {
 
 // The host path of a path with a device name, or "" when its device is unassigned.
 std::string Resolve(const char *devicePath);
+// The user's configuration directory with a trailing slash: $XDG_CONFIG_HOME, else ~/.config/.
+std::string ConfigHome();
 // mkdir -p.
 bool MakeDirs(const std::string &dir, mode_t mode);
 // RAM:, or "" when it cannot be had. The default directory is created private to the user (0700)
