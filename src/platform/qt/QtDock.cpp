@@ -75,7 +75,9 @@ void DockHost::run()
         auto now = std::chrono::steady_clock::now();
         if (now >= next) {
             redraw();
-            next = std::max(next + m_period, now);
+            next += m_period;
+            if (next <= now)
+                next = now + m_period; // late: the next redraw comes a period from now, not at once
         }
         lock.lock();
     }
