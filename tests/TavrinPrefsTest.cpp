@@ -37,6 +37,7 @@ struct MainWindow {
     gui::LayoutMember member = {gui::NewButton(GID_Prefs, "_Prefs"), 0};
     MainWindow()
     {
+        fakegui::host = {}; // no user plays a part from an earlier test
         gb_WindowObj = gui::NewWindowObject({.layout = gui::NewLayout({}, &member, 1)});
         gb_Win = gui::WM_OPEN(gb_WindowObj);
     }
