@@ -65,6 +65,17 @@ install: build
 uninstall:
 	@DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(BUILD)/install_manifest.txt -P cmake/Uninstall.cmake
 
+# The Debian package $(BUILD)/tavrin_<version>_<arch>.deb: the files of `make install` below /usr, the
+# copyright file and the changelog. deb-check lints it and checks what it holds.
+.PHONY: deb deb-check
+deb: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target tavrin catalogs progdata
+	@cd $(BUILD) && { cpack -G DEB >cpack.log || { cat cpack.log; exit 1; }; }
+	@sed -n 's/^CPack: - package: \(.*\) generated\.$$/\1/p' $(BUILD)/cpack.log
+
+deb-check: deb
+	@./tests/DebCheck.sh "$$(ls -t $(BUILD)/tavrin_*_*.deb | head -n1)"
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

@@ -12,6 +12,7 @@ install(TARGETS tavrin RUNTIME DESTINATION bin)
 install(FILES tavrin.desktop DESTINATION share/applications)
 install(FILES data/Tavrin.png DESTINATION share/icons/hicolor/64x64/apps RENAME tavrin.png)
 install(FILES docs/tavrin.1 DESTINATION share/man/man1)
+install(FILES data/example.kestrel_review.tavrin.metainfo.xml DESTINATION share/metainfo)
 
 install(DIRECTORY skins/ DESTINATION ${TAVRIN_DATA}/skins FILES_MATCHING PATTERN "*.png")
 install(DIRECTORY ${CMAKE_BINARY_DIR}/Catalogs/ DESTINATION ${TAVRIN_DATA}/locale/Catalogs

@@ -125,7 +125,7 @@ TEST(Faults, TheRealProgramStartsAmongHostileFilesAndEndsWhenTold)
     testplat::TempDir tmp;
     const std::string target = tmp.file("target");
     mkdir(target.c_str(), 0755);
-    symlink(target.c_str(), tmp.file("tavrin").c_str());
+    ASSERT_EQ(symlink(target.c_str(), tmp.file("tavrin").c_str()), 0);
     auto refused = Tavrin("-u TAVRIN_ASSIGN_RAM XDG_RUNTIME_DIR=" + tmp.path());
     ASSERT_TRUE(refused.Await("Registriere Anwendung"));
     EXPECT_EQ(refused.Exit(SIGTERM), 0);

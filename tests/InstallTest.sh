@@ -28,10 +28,14 @@ while read -r path; do
     [ -f "$stage$path" ] || fail "$path not installed below DESTDIR"
 done <"$manifest"
 
-# The desktop entry, its program and its icon; the manual page renders without a warning; the data
-# directory holds the default skin and, when the source has it, the default sound.
+# The desktop entry, its program and its icon, the AppStream data that names the entry; the manual page
+# renders without a warning; the data directory holds the default skin and, when the source has it, the
+# default sound.
 desktop=$usr/share/applications/tavrin.desktop
 desktop-file-validate "$desktop" || fail "desktop entry not valid"
+metainfo=$usr/share/metainfo/example.kestrel_review.tavrin.metainfo.xml
+appstreamcli validate --no-net "$metainfo" >/dev/null || fail "AppStream data not valid"
+grep -q "<launchable type=\"desktop-id\">$(basename "$desktop")<" "$metainfo" || fail "AppStream data names another entry"
 [ "$(sed -n 's/^Exec=//p' "$desktop")" = "tavrin --workbench" ] || fail "desktop entry runs something else"
 [ -x "$usr/bin/tavrin" ] || fail "no program in bin"
 ls "$usr"/share/icons/hicolor/*/apps/"$(sed -n 's/^Icon=//p' "$desktop")".png >/dev/null || fail "no hicolor icon"

@@ -1,0 +1,38 @@
+# `make deb`: the Debian package build/tavrin_<version>_<arch>.deb, made by CPack from the files of
+# `make install` below /usr; cmake/DebianStage.cmake strips the program and adds what Debian asks of a
+# package beyond them.
+# dpkg-shlibdeps finds the libraries it needs.
+
+# The version is the one of the program's version string, so that the two cannot differ.
+file(STRINGS ${CMAKE_SOURCE_DIR}/src/TavrinProg.cpp TAVRIN_VERSION_LINE REGEX "\\$VER: Tavrin [0-9.]+")
+string(REGEX MATCH "Tavrin ([0-9.]+)" TAVRIN_VERSION_MATCH "${TAVRIN_VERSION_LINE}")
+set(TAVRIN_VERSION ${CMAKE_MATCH_1})
+
+# CPack installs through the preinstall target, which would otherwise build the tests first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tavrin)
+set(CPACK_PACKAGE_VERSION ${TAVRIN_VERSION})
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+  WORLD_READ WORLD_EXECUTE)
+set(CPACK_PACKAGE_CONTACT "The Tavrin team <tavrin@kestrel-review.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "news ticker in the system tray")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tavrin watches the news feeds of the Kestrel Review news site, a German
+and an English channel, and shows in a tray icon whether news arrived that
+you have not seen yet. New items are announced by a sound, a desktop
+notification or a dialog; a click on the icon lists a channel's news, and an
+article opens in the web browser.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION news)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://kestrel-review.example/tavrin)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# xdg-open shows articles in the desktop's browser; Qt's GUI library brings the X11 platform only, its
+# Wayland platform comes apart (without it Tavrin runs through XWayland).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebianStage.cmake)
+set(CPACK_TAVRIN_DEBIAN_DIR ${CMAKE_SOURCE_DIR}/packaging/debian) # CPACK_ variables reach the script
+include(CPack)
