@@ -66,6 +66,8 @@ enum LocaleIDs : LONG {
     TX_DockNoNews = 1306,
     TX_DockChecking = 1307,
     TX_DockNoNetwork = 1308,
+    TX_DockLastCheck = 1310,
+    TX_DockNotChecked = 1311,
     ERR_CanNotCreateRequester = 1400,
     ERR_StartFromWorkbench = 1401,
     ERR_CanNotOpenApplib = 1402,
@@ -89,6 +91,21 @@ enum LocaleIDs : LONG {
     ERR_SendDataError = 1442,
     ERR_ReceiveDataError = 1443,
     ERR_BufferToSmall = 1444,
+    ERR_NetNameNotFound = 1445,
+    ERR_NetRefused = 1446,
+    ERR_NetUnreachable = 1447,
+    ERR_NetTimedOut = 1448,
+    ERR_NetCertificate = 1449,
+    ERR_NetHttpStatus = 1450,
+    ERR_NetTooLong = 1451,
+    ERR_NetRedirect = 1452,
+    ERR_NetTooManyRedirects = 1453,
+    ERR_NetBroken = 1454,
+    ERR_NetFailed = 1455,
+    ERR_NetBadAddress = 1456,
+    ERR_CertOtherName = 1457,
+    ERR_CertUnknownIssuer = 1458,
+    ERR_FeedNotLoaded = 1459,
     ERR_CantLayoutMenu = 1490,
     ERR_CantCreateMenu = 1491,
     ERR_CantGetVisualInfo = 1492,
@@ -156,6 +173,8 @@ extern const char *const STR_TX_NewEnglishNews;
 extern const char *const STR_TX_DockNoNews;
 extern const char *const STR_TX_DockChecking;
 extern const char *const STR_TX_DockNoNetwork;
+extern const char *const STR_TX_DockLastCheck;
+extern const char *const STR_TX_DockNotChecked;
 extern const char *const STR_ERR_CanNotCreateRequester;
 extern const char *const STR_ERR_StartFromWorkbench;
 extern const char *const STR_ERR_CanNotOpenApplib;
@@ -179,6 +198,21 @@ extern const char *const STR_ERR_CanNotConnectServer;
 extern const char *const STR_ERR_SendDataError;
 extern const char *const STR_ERR_ReceiveDataError;
 extern const char *const STR_ERR_BufferToSmall;
+extern const char *const STR_ERR_NetNameNotFound;
+extern const char *const STR_ERR_NetRefused;
+extern const char *const STR_ERR_NetUnreachable;
+extern const char *const STR_ERR_NetTimedOut;
+extern const char *const STR_ERR_NetCertificate;
+extern const char *const STR_ERR_NetHttpStatus;
+extern const char *const STR_ERR_NetTooLong;
+extern const char *const STR_ERR_NetRedirect;
+extern const char *const STR_ERR_NetTooManyRedirects;
+extern const char *const STR_ERR_NetBroken;
+extern const char *const STR_ERR_NetFailed;
+extern const char *const STR_ERR_NetBadAddress;
+extern const char *const STR_ERR_CertOtherName;
+extern const char *const STR_ERR_CertUnknownIssuer;
+extern const char *const STR_ERR_FeedNotLoaded;
 extern const char *const STR_ERR_CantLayoutMenu;
 extern const char *const STR_ERR_CantCreateMenu;
 extern const char *const STR_ERR_CantGetVisualInfo;

@@ -63,6 +63,8 @@ static const char DEF_TX_NewEnglishNews[] = "Neue englische News liegen vor !";
 static const char DEF_TX_DockNoNews[] = "Keine neuen News";
 static const char DEF_TX_DockChecking[] = "Suche nach neuen News ...";
 static const char DEF_TX_DockNoNetwork[] = "Kein Netzwerk";
+static const char DEF_TX_DockLastCheck[] = "Zuletzt geprüft: %s";
+static const char DEF_TX_DockNotChecked[] = "Noch nicht geprüft";
 static const char DEF_ERR_CanNotCreateRequester[] = "Error: Requester kann nicht erzeugt werden !\n";
 static const char DEF_ERR_StartFromWorkbench[] = "Bitte Programm über die Workbench starten !\n";
 static const char DEF_ERR_CanNotOpenApplib[] = "application.library V50 kann nicht geöffnet werden !";
@@ -86,6 +88,21 @@ static const char DEF_ERR_CanNotConnectServer[] = "Couldnt connect to server";
 static const char DEF_ERR_SendDataError[] = "An error occured sending data";
 static const char DEF_ERR_ReceiveDataError[] = "An error occured during the receive procedure";
 static const char DEF_ERR_BufferToSmall[] = "Error: Buffer to small to read all rss data";
+static const char DEF_ERR_NetNameNotFound[] = "Name nicht gefunden";
+static const char DEF_ERR_NetRefused[] = "Verbindung abgewiesen";
+static const char DEF_ERR_NetUnreachable[] = "Server nicht erreichbar";
+static const char DEF_ERR_NetTimedOut[] = "Zeitüberschreitung";
+static const char DEF_ERR_NetCertificate[] = "Zertifikat nicht vertrauenswürdig";
+static const char DEF_ERR_NetHttpStatus[] = "HTTP-Status %ld";
+static const char DEF_ERR_NetTooLong[] = "Antwort zu lang";
+static const char DEF_ERR_NetRedirect[] = "Weiterleitung abgelehnt";
+static const char DEF_ERR_NetTooManyRedirects[] = "Mehr als 5 Weiterleitungen";
+static const char DEF_ERR_NetBroken[] = "Verbindung abgebrochen";
+static const char DEF_ERR_NetFailed[] = "Übertragung fehlgeschlagen";
+static const char DEF_ERR_NetBadAddress[] = "Nur Adressen mit http:// oder https:// werden gelesen";
+static const char DEF_ERR_CertOtherName[] = "ausgestellt für einen anderen Namen";
+static const char DEF_ERR_CertUnknownIssuer[] = "unbekannter Aussteller";
+static const char DEF_ERR_FeedNotLoaded[] = "Feed nicht geladen: %s\n%s";
 static const char DEF_ERR_CantLayoutMenu[] = "ERROR: Can not layout menu.\n";
 static const char DEF_ERR_CantCreateMenu[] = "ERROR: Can not create menu.\n";
 static const char DEF_ERR_CantGetVisualInfo[] = "ERROR: Can not get VisualInfo from screen.\n";
@@ -151,6 +168,8 @@ const char *const STR_TX_NewEnglishNews = DEF_TX_NewEnglishNews;
 const char *const STR_TX_DockNoNews = DEF_TX_DockNoNews;
 const char *const STR_TX_DockChecking = DEF_TX_DockChecking;
 const char *const STR_TX_DockNoNetwork = DEF_TX_DockNoNetwork;
+const char *const STR_TX_DockLastCheck = DEF_TX_DockLastCheck;
+const char *const STR_TX_DockNotChecked = DEF_TX_DockNotChecked;
 const char *const STR_ERR_CanNotCreateRequester = DEF_ERR_CanNotCreateRequester;
 const char *const STR_ERR_StartFromWorkbench = DEF_ERR_StartFromWorkbench;
 const char *const STR_ERR_CanNotOpenApplib = DEF_ERR_CanNotOpenApplib;
@@ -174,6 +193,21 @@ const char *const STR_ERR_CanNotConnectServer = DEF_ERR_CanNotConnectServer;
 const char *const STR_ERR_SendDataError = DEF_ERR_SendDataError;
 const char *const STR_ERR_ReceiveDataError = DEF_ERR_ReceiveDataError;
 const char *const STR_ERR_BufferToSmall = DEF_ERR_BufferToSmall;
+const char *const STR_ERR_NetNameNotFound = DEF_ERR_NetNameNotFound;
+const char *const STR_ERR_NetRefused = DEF_ERR_NetRefused;
+const char *const STR_ERR_NetUnreachable = DEF_ERR_NetUnreachable;
+const char *const STR_ERR_NetTimedOut = DEF_ERR_NetTimedOut;
+const char *const STR_ERR_NetCertificate = DEF_ERR_NetCertificate;
+const char *const STR_ERR_NetHttpStatus = DEF_ERR_NetHttpStatus;
+const char *const STR_ERR_NetTooLong = DEF_ERR_NetTooLong;
+const char *const STR_ERR_NetRedirect = DEF_ERR_NetRedirect;
+const char *const STR_ERR_NetTooManyRedirects = DEF_ERR_NetTooManyRedirects;
+const char *const STR_ERR_NetBroken = DEF_ERR_NetBroken;
+const char *const STR_ERR_NetFailed = DEF_ERR_NetFailed;
+const char *const STR_ERR_NetBadAddress = DEF_ERR_NetBadAddress;
+const char *const STR_ERR_CertOtherName = DEF_ERR_CertOtherName;
+const char *const STR_ERR_CertUnknownIssuer = DEF_ERR_CertUnknownIssuer;
+const char *const STR_ERR_FeedNotLoaded = DEF_ERR_FeedNotLoaded;
 const char *const STR_ERR_CantLayoutMenu = DEF_ERR_CantLayoutMenu;
 const char *const STR_ERR_CantCreateMenu = DEF_ERR_CantCreateMenu;
 const char *const STR_ERR_CantGetVisualInfo = DEF_ERR_CantGetVisualInfo;
@@ -240,6 +274,8 @@ const CatalogDefault gb_CatalogDefaults[] = {
     { TX_DockNoNews, DEF_TX_DockNoNews, sizeof(DEF_TX_DockNoNews) - 1 },
     { TX_DockChecking, DEF_TX_DockChecking, sizeof(DEF_TX_DockChecking) - 1 },
     { TX_DockNoNetwork, DEF_TX_DockNoNetwork, sizeof(DEF_TX_DockNoNetwork) - 1 },
+    { TX_DockLastCheck, DEF_TX_DockLastCheck, sizeof(DEF_TX_DockLastCheck) - 1 },
+    { TX_DockNotChecked, DEF_TX_DockNotChecked, sizeof(DEF_TX_DockNotChecked) - 1 },
     { ERR_CanNotCreateRequester, DEF_ERR_CanNotCreateRequester, sizeof(DEF_ERR_CanNotCreateRequester) - 1 },
     { ERR_StartFromWorkbench, DEF_ERR_StartFromWorkbench, sizeof(DEF_ERR_StartFromWorkbench) - 1 },
     { ERR_CanNotOpenApplib, DEF_ERR_CanNotOpenApplib, sizeof(DEF_ERR_CanNotOpenApplib) - 1 },
@@ -263,6 +299,21 @@ const CatalogDefault gb_CatalogDefaults[] = {
     { ERR_SendDataError, DEF_ERR_SendDataError, sizeof(DEF_ERR_SendDataError) - 1 },
     { ERR_ReceiveDataError, DEF_ERR_ReceiveDataError, sizeof(DEF_ERR_ReceiveDataError) - 1 },
     { ERR_BufferToSmall, DEF_ERR_BufferToSmall, sizeof(DEF_ERR_BufferToSmall) - 1 },
+    { ERR_NetNameNotFound, DEF_ERR_NetNameNotFound, sizeof(DEF_ERR_NetNameNotFound) - 1 },
+    { ERR_NetRefused, DEF_ERR_NetRefused, sizeof(DEF_ERR_NetRefused) - 1 },
+    { ERR_NetUnreachable, DEF_ERR_NetUnreachable, sizeof(DEF_ERR_NetUnreachable) - 1 },
+    { ERR_NetTimedOut, DEF_ERR_NetTimedOut, sizeof(DEF_ERR_NetTimedOut) - 1 },
+    { ERR_NetCertificate, DEF_ERR_NetCertificate, sizeof(DEF_ERR_NetCertificate) - 1 },
+    { ERR_NetHttpStatus, DEF_ERR_NetHttpStatus, sizeof(DEF_ERR_NetHttpStatus) - 1 },
+    { ERR_NetTooLong, DEF_ERR_NetTooLong, sizeof(DEF_ERR_NetTooLong) - 1 },
+    { ERR_NetRedirect, DEF_ERR_NetRedirect, sizeof(DEF_ERR_NetRedirect) - 1 },
+    { ERR_NetTooManyRedirects, DEF_ERR_NetTooManyRedirects, sizeof(DEF_ERR_NetTooManyRedirects) - 1 },
+    { ERR_NetBroken, DEF_ERR_NetBroken, sizeof(DEF_ERR_NetBroken) - 1 },
+    { ERR_NetFailed, DEF_ERR_NetFailed, sizeof(DEF_ERR_NetFailed) - 1 },
+    { ERR_NetBadAddress, DEF_ERR_NetBadAddress, sizeof(DEF_ERR_NetBadAddress) - 1 },
+    { ERR_CertOtherName, DEF_ERR_CertOtherName, sizeof(DEF_ERR_CertOtherName) - 1 },
+    { ERR_CertUnknownIssuer, DEF_ERR_CertUnknownIssuer, sizeof(DEF_ERR_CertUnknownIssuer) - 1 },
+    { ERR_FeedNotLoaded, DEF_ERR_FeedNotLoaded, sizeof(DEF_ERR_FeedNotLoaded) - 1 },
     { ERR_CantLayoutMenu, DEF_ERR_CantLayoutMenu, sizeof(DEF_ERR_CantLayoutMenu) - 1 },
     { ERR_CantCreateMenu, DEF_ERR_CantCreateMenu, sizeof(DEF_ERR_CantCreateMenu) - 1 },
     { ERR_CantGetVisualInfo, DEF_ERR_CantGetVisualInfo, sizeof(DEF_ERR_CantGetVisualInfo) - 1 },
