@@ -53,27 +53,40 @@ bool Append(const char *path, std::string *text)
     return !in.bad() && in.is_open();
 }
 
-// The system's trust store, or the files that SSL_CERT_FILE and SSL_CERT_DIR name instead (libcurl
-// leaves these variables to its command-line tool). A further CA file joins the store's file: both go to
-// the library as one text, which also keeps a connection trusted through it apart from the others.
-// False when the further file cannot be read.
+const char *Variable(const char *name)
+{
+    const char *value = getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+// The system's trust store, or what SSL_CERT_FILE and SSL_CERT_DIR name instead (libcurl leaves these
+// variables to its command-line tool), and a further CA file besides. Where a directory of hashed
+// certificates serves, the system's is read from there: a handshake then reads the few certificates it
+// needs, not the whole bundle, which costs more than the rest of a first download. A CA file that must
+// join another file goes to the library as one text with it. False when that CA file cannot be read.
 bool SetTrust(CURL *easy, const char *caFile)
 {
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (const char *dir = getenv("SSL_CERT_DIR"); dir && *dir)
+    char *bundle = nullptr, *systemDir = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_CAINFO, &bundle);
+    curl_easy_getinfo(easy, CURLINFO_CAPATH, &systemDir);
+    const char *dir = Variable("SSL_CERT_DIR");
+    if (dir)
         curl_easy_setopt(easy, CURLOPT_CAPATH, dir);
-    char *file = getenv("SSL_CERT_FILE");
-    if (!file || !*file)
-        curl_easy_getinfo(easy, CURLINFO_CAINFO, &file);
+    const char *file = Variable("SSL_CERT_FILE");
+    if (!file && !dir && !systemDir)
+        file = bundle;
     if (!caFile || !*caFile) {
-        if (file)
-            curl_easy_setopt(easy, CURLOPT_CAINFO, file);
+        curl_easy_setopt(easy, CURLOPT_CAINFO, file);
+        return true;
+    }
+    if (!file) {
+        curl_easy_setopt(easy, CURLOPT_CAINFO, caFile);
         return true;
     }
     std::string pem;
-    if (file)
-        Append(file, &pem);
+    Append(file, &pem);
     pem += '\n';
     if (!Append(caFile, &pem))
         return false;
