@@ -16,12 +16,13 @@ std::string DataDir()
 
 } // namespace
 
-FeedServer::FeedServer()
-    : feed_(testplat::ReadFile(DataDir() + "/kestrel-de.rss"))
-    , program_("python3 '" + DataDir() + "/../platform/feed-server' '" + dir_.path() + "' '" + DataDir()
-          + "/kestrel-de.rss'")
+FeedServer::FeedServer(const std::string &feedFile)
+    : feed_(testplat::ReadFile(feedFile.empty() ? DataDir() + "/kestrel-de.rss" : feedFile))
+    , program_("python3 '" + DataDir() + "/../platform/feed-server' '" + dir_.path() + "' '"
+          + (feedFile.empty() ? DataDir() + "/kestrel-de.rss" : feedFile) + "'")
 {
-    feed_.erase(0, feed_.find("<?xml"));
+    if (feed_.rfind("HTTP/", 0) == 0)
+        feed_.erase(0, feed_.find("<?xml"));
     if (!program_.Await("ports "))
         throw std::runtime_error("the feed server did not start");
     const std::string &out = program_.Output();
@@ -46,4 +47,16 @@ std::string FeedServer::Requests()
             requests += line;
     }
     return requests;
+}
+
+std::vector<std::chrono::steady_clock::time_point> FeedServer::Accepts()
+{
+    Requests();
+    std::vector<std::chrono::steady_clock::time_point> accepts;
+    const std::string &out = program_.Output();
+    for (size_t at = out.find("\naccept "); at != std::string::npos; at = out.find("\naccept ", at + 1)) {
+        const auto ns = std::chrono::nanoseconds(strtoll(out.c_str() + at + 8, nullptr, 10));
+        accepts.emplace_back(std::chrono::duration_cast<std::chrono::steady_clock::duration>(ns));
+    }
+    return accepts;
 }

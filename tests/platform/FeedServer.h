@@ -1,16 +1,19 @@
 #pragma once
 
 // The feed tests' web server (tests/platform/feed-server): HTTPS with a CA made for the run, HTTPS with a
-// certificate for another name, and plain HTTP, on free ports of 127.0.0.1, serving the German test feed.
+// certificate for another name, and plain HTTP, on free ports of 127.0.0.1, serving a feed file (the
+// German test feed unless another is given).
 
+#include <chrono>
 #include <string>
+#include <vector>
 
 #include "platform/Program.h"
 #include "platform/TestPlatform.h"
 
 class FeedServer {
 public:
-    FeedServer();
+    explicit FeedServer(const std::string &feedFile = "");
 
     std::string https(const std::string &path) const { return Address("https", ports_[0], path); }
     std::string otherName(const std::string &path) const { return Address("https", ports_[1], path); }
@@ -22,6 +25,8 @@ public:
 
     // Its request lines so far: one "GET <target> inm=.. ims=.. ae=.. ua=.." line for each request.
     std::string Requests();
+    // When it accepted each connection so far.
+    std::vector<std::chrono::steady_clock::time_point> Accepts();
 
 private:
     static std::string Address(const char *scheme, int port, const std::string &path)
