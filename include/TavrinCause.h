@@ -23,8 +23,12 @@ extern std::atomic<LONG> gb_LastCheck;
 // "<text>", "<text> (<reason>)", each followed by ": <detail>" when a detail is given and not empty.
 void FormatCause(char *out, ULONG size, LONG text, LONG status, LONG reason, CONST_STRPTR detail);
 
-// Keeps the cause for the dock and names it, with its detail, in an HTTP debug line.
+// Keeps the cause for the dock and for FormatLastFailure, and names it, with its detail, in an HTTP
+// debug line.
 void NoteFailure(const NetCause &cause);
+
+// The cause of the last failed download with its detail, for a requester.
+void FormatLastFailure(char *out, ULONG size);
 
 // A check whose downloads all went well: its time for the dock.
 void NoteGoodCheck();

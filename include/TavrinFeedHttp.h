@@ -31,9 +31,12 @@ extern const char *const gb_FeedToolTypes[FEED_CHANNELS];
 BOOL IsFeedChannel(LONG side);
 
 // Downloads the channel's feed. TRUE when its kept text is the one to read: fresh (2xx), unchanged (304),
-// or kept while the server asked to wait. FALSE when the download failed; with the window open a
-// requester then names the channel's tool type and the cause.
+// or kept while the server asked to wait. FALSE when the download failed, whose cause is then kept
+// (TavrinCause.h); only a body that is too long has a requester here.
 BOOL getFeedInternal(LONG side);
+
+// The requester of a failed reload: the channel's tool type and the cause of the last failure.
+void ShowFeedFailure(LONG side);
 
 // Reads the channel's kept text into its empty list; FALSE when there is none or nothing could be read.
 BOOL ParseFeedChannel(LONG side);

@@ -11,6 +11,9 @@ std::atomic<LONG> gb_LastCheck {0};
 
 static constexpr LONG MINUTES_PER_DAY = 1440;
 
+// The last failure with its detail, for the program task alone.
+static NetCause gLastFailure;
+
 // Catalog texts are formats only where their default is one: the catalog reader refuses a translation
 // whose conversions differ from the default's.
 #pragma GCC diagnostic push
@@ -39,15 +42,21 @@ void FormatLastCheck(char *out, ULONG size)
 }
 #pragma GCC diagnostic pop
 
+void FormatLastFailure(char *out, ULONG size)
+{
+    FormatCause(out, size, gLastFailure.text, gLastFailure.status, gLastFailure.reason, gLastFailure.detail);
+}
+
 void NoteFailure(const NetCause &cause)
 {
+    gLastFailure = cause;
     gb_NetStatus.store(cause.status);
     gb_NetReason.store(cause.reason);
     gb_NetCause.store(cause.text);
     if (!(gb_Debug & DEBUG_HTTP))
         return;
     char words[512];
-    FormatCause(words, sizeof words, cause.text, cause.status, cause.reason, cause.detail);
+    FormatLastFailure(words, sizeof words);
     dos::Printf(" Download failed: %s\n", words);
 }
 

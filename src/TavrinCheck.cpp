@@ -202,10 +202,15 @@ void RenewList(LONG side)
     gui::SetListBrowserLabels(gb_NewslistGad, nullptr, -1);
     FreigebenList(&gb_List[side]);
     gui::SetBusyPointer(gb_WindowObj, true);
-    if (FetchChannel(side) && ParseChannel(side)) {
+    const BOOL fetched = FetchChannel(side);
+    if (fetched && ParseChannel(side)) {
         MarkChannelSeen(side);
         SaveTimestamp();
     }
+    // The fixed request's download has shown its own requesters; a feed's failure is told here, to the
+    // user who asked for the reload, while an automatic check only shows it in the dock.
+    if (!fetched && gb_Win && IsFeedChannel(side))
+        ShowFeedFailure(side);
     gui::SetBusyPointer(gb_WindowObj, false);
     gui::SetListBrowserLabels(gb_NewslistGad, &gb_List[side], -1);
 }

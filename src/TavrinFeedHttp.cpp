@@ -95,22 +95,17 @@ NetCause CauseOf(const http::Response &r)
 }
 
 // The requester names the channel's tool type, so that the user knows what to mend.
-void ShowFeedFailure(LONG side, CONST_STRPTR words)
+void ShowFeedRequester(LONG side, CONST_STRPTR words)
 {
     char tooltype[FEED_URL_SIZE + 16];
     snprintf(tooltype, sizeof tooltype, "%s=%s", gb_FeedToolTypes[side], gb_Feed[side].url);
     DisplayRequester(REQType_Error, GetString(ERR_FeedNotLoaded), GetString(TX_Ok), tooltype, words);
 }
 
-// A failed download: kept for the dock, named in the debug line and, with the window open, in a requester.
-BOOL FeedFailed(LONG side, const NetCause &cause)
+// A failed download: kept for the dock and named in the debug line.
+BOOL FeedFailed(const NetCause &cause)
 {
     NoteFailure(cause);
-    if (!gb_Win)
-        return FALSE;
-    char words[512];
-    FormatCause(words, sizeof words, cause.text, cause.status, cause.reason, cause.detail);
-    ShowFeedFailure(side, words);
     return FALSE;
 }
 
@@ -133,7 +128,7 @@ BOOL Held(LONG side, ULONG now)
     if (gb_Debug & DEBUG_HTTP)
         dos::Printf(
             " Held back by the server for %lu s more: entries kept\n", static_cast<unsigned long>(f->holdUntil - now));
-    return f->text ? TRUE : FeedFailed(side, {ERR_NetHttpStatus, f->holdStatus, 0, ""});
+    return f->text ? TRUE : FeedFailed({ERR_NetHttpStatus, f->holdStatus, 0, ""});
 }
 
 // The server's text has not changed: the kept one is read again, with any new validators.
@@ -141,7 +136,7 @@ BOOL NotModified(LONG side, const http::Response &r)
 {
     FeedChannel *f = &gb_Feed[side];
     if (!f->text)
-        return FeedFailed(side, {ERR_NetHttpStatus, LONG(r.status), 0, ""});
+        return FeedFailed({ERR_NetHttpStatus, LONG(r.status), 0, ""});
     if (r.etag[0])
         Strlcpy(f->etag, r.etag, sizeof f->etag);
     if (r.lastModified[0])
@@ -198,7 +193,7 @@ BOOL getFeedInternal(LONG side)
     const http::Response r = http::Get(request, gb_Buffer[side], gb_RSSBufSize);
     Hold(f, r, now);
     if (r.failure != http::Failure::None)
-        return FeedFailed(side, CauseOf(r));
+        return FeedFailed(CauseOf(r));
     if (r.status == 304)
         return NotModified(side, r);
     if (r.cut) {
@@ -207,7 +202,7 @@ BOOL getFeedInternal(LONG side)
         DisplayRequester(REQType_Error, GetString(ERR_BufferToSmall), GetString(TX_Ok));
     }
     if (!KeepText(f, gb_Buffer[side], r))
-        return FeedFailed(side, {ERR_NoMemForListdata, 0, 0, ""});
+        return FeedFailed({ERR_NoMemForListdata, 0, 0, ""});
     if (gb_Debug & DEBUG_HTTP) {
         dos::Printf(" Finished receiving data, %lu bytes from %s\n", static_cast<unsigned long>(f->length), f->from);
         DumpAnswer(f->text, f->length);
@@ -223,11 +218,18 @@ BOOL ParseFeedChannel(LONG side)
     return ParseFeedfile(&gb_List[side], f.text, f.length, f.from, side);
 }
 
+void ShowFeedFailure(LONG side)
+{
+    char words[512];
+    FormatLastFailure(words, sizeof words);
+    ShowFeedRequester(side, words);
+}
+
 void CheckFeedAddresses()
 {
     for (LONG side = 0; side < LONG(FEED_CHANNELS); side++) {
         if (gb_Feed[side].url[0] && !http::IsHttpAddress(gb_Feed[side].url))
-            ShowFeedFailure(side, GetString(ERR_NetBadAddress));
+            ShowFeedRequester(side, GetString(ERR_NetBadAddress));
     }
 }
 
