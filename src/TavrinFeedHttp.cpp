@@ -58,38 +58,16 @@ LONG CertificateReason(http::CertProblem problem)
     }
 }
 
-LONG CauseText(http::Failure failure)
-{
-    switch (failure) {
-    case http::Failure::BadScheme:
-        return ERR_NetBadAddress;
-    case http::Failure::NameNotFound:
-        return ERR_NetNameNotFound;
-    case http::Failure::Refused:
-        return ERR_NetRefused;
-    case http::Failure::Unreachable:
-        return ERR_NetUnreachable;
-    case http::Failure::TimedOut:
-        return ERR_NetTimedOut;
-    case http::Failure::Certificate:
-        return ERR_NetCertificate;
-    case http::Failure::Redirect:
-        return ERR_NetRedirect;
-    case http::Failure::TooManyRedirects:
-        return ERR_NetTooManyRedirects;
-    case http::Failure::Status:
-        return ERR_NetHttpStatus;
-    case http::Failure::Broken:
-        return ERR_NetBroken;
-    default:
-        return ERR_NetFailed;
-    }
-}
+// The catalog text of each http::Failure, in the order of its values.
+constexpr LONG kCauseTexts[]
+    = {ERR_NetFailed, ERR_NetBadAddress, ERR_NetNameNotFound, ERR_NetRefused, ERR_NetUnreachable, ERR_NetTimedOut,
+        ERR_NetCertificate, ERR_NetRedirect, ERR_NetTooManyRedirects, ERR_NetHttpStatus, ERR_NetBroken, ERR_NetFailed};
+static_assert(sizeof kCauseTexts / sizeof kCauseTexts[0] == size_t(http::Failure::Other) + 1);
 
 // A refused redirect is named by the address it pointed to.
 NetCause CauseOf(const http::Response &r)
 {
-    NetCause cause {CauseText(r.failure), LONG(r.status), CertificateReason(r.problem), ""};
+    NetCause cause {kCauseTexts[size_t(r.failure)], LONG(r.status), CertificateReason(r.problem), ""};
     Strlcpy(cause.detail, r.failure == http::Failure::Redirect ? r.url : r.detail, sizeof cause.detail);
     return cause;
 }
