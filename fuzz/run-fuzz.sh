@@ -14,6 +14,11 @@ out=${TAVRIN_FUZZ_DIR:-$root/build-fuzz}
 cxx=${FUZZ_CXX:-$(command -v clang++ || command -v clang++-14)}
 files="$root/src/platform/posix/Dos.cpp $root/src/platform/posix/Paths.cpp $root/src/platform/posix/Spawn.cpp"
 
+# The program's text numbers and defaults come from the catalog description, as in the build.
+mkdir -p "$out/generated"
+"$cxx" -std=c++20 -O1 "$root/tools/catcomp.cpp" -o "$out/catcomp"
+"$out/catcomp" --code "$root/catalogs/Tavrin.cd" "$out/generated/TavrinStrings.h" "$out/generated/TavrinStrings.cpp"
+
 for target in $targets; do
     case $target in
     parser)
@@ -35,7 +40,7 @@ for target in $targets; do
     # shellcheck disable=SC2086 # the source lists are split on purpose
     "$cxx" -std=c++20 -g -O1 -Wall -Wextra -Werror -Wno-missing-field-initializers \
         -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer \
-        -I"$root/include" -I"$root/src" -I"$root/tests" \
+        -I"$root/include" -I"$root/src" -I"$root/tests" -I"$out/generated" "$out/generated/TavrinStrings.cpp" \
         "$root/fuzz/Fuzz$name.cpp" "$root/fuzz/FuzzHost.cpp" $sources -o "$out/tavrin_fuzz_$target"
     echo "== $target: $seconds s"
     (cd "$out" && "./tavrin_fuzz_$target" -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 \
