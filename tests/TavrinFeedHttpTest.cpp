@@ -221,7 +221,7 @@ TEST_F(FeedHttpTest, RetryAfterHoldsTheChannelBack)
 }
 
 // A body longer than the buffer, also one that is only longer once decompressed, is cut to fit, reported
-// as designed, read as far as it goes, and fetched whole again next time.
+// with the buffer's usual requester, read as far as it goes, and fetched whole again next time.
 TEST_F(FeedHttpTest, ALongerBodyIsCutAndReported)
 {
     const std::pair<ULONG, bool> kSizes[] = {{BUF_SIZE, false}, {BUF_SIZE + 1, true}, {5 * BUF_SIZE, true}};
@@ -303,7 +303,7 @@ TEST_F(FeedHttpTest, TheProxyOfTheEnvironmentIsUsed)
 
 // A failed automatic check gives the no-network state without a requester, also with the window open,
 // and the dock learns why; a good one notes its time. A failed reload shows the requester.
-TEST_F(FeedHttpTest, FailuresAsDesignedAndSayingWhy)
+TEST_F(FeedHttpTest, FailuresTellTheDockAndAReloadTellsTheUser)
 {
     gb_PrefsData = {.Checklang = 2, .Request = 0};
     OpenWindow(true);
