@@ -221,7 +221,7 @@ TEST_F(FeedHttpTest, RetryAfterHoldsTheChannelBack)
 }
 
 // A body longer than the buffer, also one that is only longer once decompressed, is cut to fit, reported
-// with the buffer's usual requester, read as far as it goes, and fetched whole again next time.
+// with the buffer's usual requester, and read as far as it goes.
 TEST_F(FeedHttpTest, ALongerBodyIsCutAndReported)
 {
     const std::pair<ULONG, bool> kSizes[] = {{BUF_SIZE, false}, {BUF_SIZE + 1, true}, {5 * BUF_SIZE, true}};
