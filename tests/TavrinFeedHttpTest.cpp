@@ -101,6 +101,7 @@ TEST_F(FeedHttpTest, FeedsBehindEachKindOfServer)
     const std::string otherName = "Zertifikat nicht vertrauenswürdig (ausgestellt für einen anderen Namen): ";
     const std::string tooMany = "Mehr als 5 Weiterleitungen";
     const size_t before = server->Requests().size();
+    ASSERT_GT(Served(server->https("feed")).size(), 5u); // the feed's title and its items
     const struct {
         std::string url;
         std::string from; // where the feed came from; empty: the download fails
