@@ -22,7 +22,7 @@ mkdir -p "$out/generated"
 for target in $targets; do
     case $target in
     parser)
-        sources="$root/src/TavrinList.cpp $root/src/TavrinParser.cpp $root/src/TavrinPage.cpp
+        sources="$root/src/TavrinList.cpp $root/src/TavrinParser.cpp $root/src/TavrinPage.cpp $root/src/TavrinEntities.cpp
             $root/src/platform/posix/ExecList.cpp $root/tests/platform/FakeListNode.cpp"
         seeds=$root/fuzz/corpus max_len=16384 ;;
     config)

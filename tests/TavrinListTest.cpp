@@ -27,12 +27,10 @@ TEST(DateText, UniDateAndTimestamp)
     }
 }
 
-TEST(HtmlToAscii, OnePassExactCaseAtMost99Characters)
+TEST(HtmlToAscii, OnePassExactCase)
 {
-    const std::string a98(98, 'a');
     const std::pair<std::string, std::string> cases[]
-        = {{"&quot;&lt;&gt;&amp;lt; &AMP; &nbsp;&#38;", "\"<>&lt; &AMP; &nbsp;&#38;"}, {"abc&am", "abc&am"},
-            {std::string(120, 'x'), std::string(99, 'x')}, {a98 + "&amp;b", a98 + "&"}};
+        = {{"&quot;&lt;&gt;&amp;lt; &AMP; &nbsp;&#38;", "\"<>&lt; &AMP; &nbsp;&#38;"}, {"abc&am", "abc&am"}};
     for (const auto &[in, out] : cases) {
         // Exactly as large as the text, so that reading past its end shows under the sanitizer.
         std::vector<char> buffer(in.c_str(), in.c_str() + in.size() + 1);
