@@ -46,6 +46,8 @@ TEST(CatalogReader, Table)
         {Form(kFver + Cset(2) + fine), TX_Ok, "(refused)"}, // an unknown code set
         {Form(kFver + Chunk("STRS", Be32(TX_Ok) + Be32(100) + "abc")), TX_Ok, "(refused)"},
         {Form(kFver + "STRS" + Be32(1000)), TX_Ok, "(refused)"},
+        // The last chunk's records lie behind the FORM's end, though inside the file.
+        {Form(kFver + "STRS" + Be32(16)) + Record(TX_Ok, "Fine"), TX_Ok, "(refused)"},
     };
     for (const auto &c : kCases) {
         gb_Catalog = Parse(c.bytes);
