@@ -80,6 +80,7 @@ TEST(CatalogFiles, TheShippedEnglishCatalog)
     const std::string path = std::string(getenv("TAVRIN_BUILD_DIR")) + "/Catalogs/english/Tavrin.catalog";
     std::ifstream in(path, std::ios::binary);
     const std::string bytes {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_FALSE(bytes.empty()) << path << " was not built";
     const auto english = Texts(bytes);
     for (ULONG i = 0; i < gb_CatalogDefaultCount; i++) {
         const CatalogDefault &d = gb_CatalogDefaults[i];
