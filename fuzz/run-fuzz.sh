@@ -8,7 +8,7 @@ set -eu
 
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-targets=${*:-parser config catalog}
+targets=${*:-parser feed config catalog}
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${TAVRIN_FUZZ_DIR:-$root/build-fuzz}
 cxx=${FUZZ_CXX:-$(command -v clang++ || command -v clang++-14)}
@@ -22,9 +22,16 @@ mkdir -p "$out/generated"
 for target in $targets; do
     case $target in
     parser)
-        sources="$root/src/TavrinList.cpp $root/src/TavrinParser.cpp $root/src/TavrinPage.cpp $root/src/TavrinEntities.cpp
-            $root/src/platform/posix/ExecList.cpp $root/tests/platform/FakeListNode.cpp"
+        sources="$root/src/TavrinList.cpp $root/src/TavrinParser.cpp $root/src/TavrinPage.cpp
+            $root/src/TavrinEntities.cpp $root/src/platform/posix/ExecList.cpp $root/tests/platform/FakeListNode.cpp"
         seeds=$root/fuzz/corpus max_len=16384 ;;
+    feed)
+        sources="$root/src/TavrinFeed.cpp $root/src/TavrinFeedDate.cpp $root/src/TavrinFeedText.cpp
+            $root/src/TavrinUrl.cpp $root/src/TavrinList.cpp $root/src/TavrinParser.cpp $root/src/TavrinPage.cpp
+            $root/src/TavrinEntities.cpp $root/src/TavrinUtil.cpp $root/src/platform/expat/Xml.cpp
+            $root/src/platform/posix/LocalTime.cpp $root/src/platform/posix/ExecList.cpp
+            $root/tests/platform/FakeListNode.cpp -lexpat"
+        seeds=$root/fuzz/corpus-feed max_len=16384 ;;
     config)
         sources="$root/src/TavrinConfig.cpp $root/src/TavrinUtil.cpp $root/tests/platform/core/TestFiles.cpp $files"
         seeds=$root/fuzz/corpus-config max_len=1024 ;;
@@ -32,7 +39,7 @@ for target in $targets; do
         sources="$root/src/TavrinLocale.cpp $root/src/platform/posix/Catalog.cpp $files"
         seeds=$root/fuzz/corpus-catalog max_len=16384 ;;
     *)
-        echo "run-fuzz.sh: no fuzz target $target (parser, config, catalog)" >&2
+        echo "run-fuzz.sh: no fuzz target $target (parser, feed, config, catalog)" >&2
         exit 2 ;;
     esac
     name=$(echo "$target" | sed 's/./\U&/')

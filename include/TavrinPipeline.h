@@ -14,6 +14,11 @@ extern char gb_Meldung[MELDUNG_SIZE];
 // across that end, never past the NUL. A page that would not fit loses the end of its body.
 BOOL PrepareDescription(CONST_STRPTR buffer, ULONG buflen, CONST_STRPTR title);
 
+// CreateEntry for an item of a feed read as XML: its title is plain text already, so its entities are
+// not decoded a second time ("Tom &amp; Jerry" stays as the feed meant it).
+BOOL CreateFeedEntry(
+    exec::List *list, CONST_STRPTR title, CONST_STRPTR link, CONST_STRPTR meldung, CONST_STRPTR date, LONG side);
+
 // How the entities &lt; &gt; &amp; &quot; are decoded: the article page takes them in any case and
 // reports the others on the console; a title takes them in exact case and keeps the others silently.
 enum EntityRules : UBYTE { ENTITIES_IN_PAGE, ENTITIES_IN_TITLE };
