@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "TavrinFeedHttp.h"
 #include "TavrinLocale.h"
@@ -124,7 +123,7 @@ static void ApplyToolTypes(char **tt, StartOptions *opt)
     }
     if (gb_RSSBufSize < kMinRSSBufSize)
         gb_RSSBufSize = kMinRSSBufSize;
-    if (iconify && strcasecmp(iconify, "WINDOW") == 0)
+    if (iconify && SameNoCase(iconify, "WINDOW"))
         gb_Iconify = TRUE;
     if (debug)
         gb_Debug = DebugFromWords(debug);

@@ -11,7 +11,6 @@
 #include "platform/FakePicture.h"
 #include "platform/TestPlatform.h"
 #include "platform/docky.h"
-#include "platform/host.h"
 #include "platform/icon.h"
 
 namespace {
@@ -76,15 +75,13 @@ TEST_F(DockyTest, QueriesAndNotifications)
     const struct {
         bool query;
         uint32_t msgType;
-        MsgData msgData; // a query's: the exec version
+        MsgData msgData; // a notification's
         bool handled;
         uint64_t answer;
         uint32_t signals;
     } kCases[] = {
-        {true, DOCKYGET_Version, 53, true, 0x00350001, 0},
-        {true, DOCKYGET_Version, 52, true, 0x00320031, 0},
-        {true, DOCKYGET_GetSize, 54, true, 40ull << 32 | 48, 0}, // a clone starts with the size of TR0.png
-        {true, 7, 54, false, kUntouched, 0},
+        {true, DOCKYGET_GetSize, 0, true, 40ull << 32 | 48, 0}, // a clone starts with the size of TR0.png
+        {true, 7, 0, false, kUntouched, 0},
         {false, DOCKYSET_RenderDestination, Ptr(&toRp), true, kUntouched, 0},
         {false, DOCKYSET_RenderDestination, Ptr(&otherMode), true, kUntouched, 0}, // sets the size only
         {false, DOCKYSET_RenderDestination, 0, false, kUntouched, 0},
@@ -95,7 +92,6 @@ TEST_F(DockyTest, QueriesAndNotifications)
     };
     for (const auto &c : kCases) {
         uint64_t answer = kUntouched;
-        exec_host::SetVersion(c.query ? uint16_t(c.msgData) : 54, 0);
         bool handled = c.query ? DockyGet(icon, c.msgType, &answer) : DockySet(icon, c.msgType, c.msgData);
         EXPECT_EQ(handled, c.handled) << c.msgType;
         EXPECT_EQ(answer, c.answer) << c.msgType;

@@ -96,17 +96,22 @@ TEST_F(GetNewsInternalTest, DownloadsByServerBehaviour)
         gb_NetCause = 0;
         gb_Debug = c.debug ? DEBUG_HTTP : 0;
         gb_Win = c.window ? reinterpret_cast<gui::Window *>(&gWindow) : nullptr;
-        LoopbackServer server(c.mode, c.answer);
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(Fetch(server, c.side), c.result);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            c.debug ? " Attempting to send 82 bytes to server\n Finished receiving data, 16 bytes\n" : "");
-        EXPECT_EQ(testplat::ReadFile(devices.ram() + "rss-file"), c.debug ? c.answer : "");
-        EXPECT_EQ(buffer_.c_str(), c.answer);
-        EXPECT_EQ(server.request(), c.sent ? Golden(c.side) : "");
-        EXPECT_EQ(Requesters(), c.requesters);
-        EXPECT_EQ(gb_NetCause.load(), c.cause);
-        EXPECT_TRUE(c.mode != Mode::Silent || gIdleCalls > 0);
+        const auto open = testplat::OpenDescriptors();
+        {
+            LoopbackServer server(c.mode, c.answer);
+            testing::internal::CaptureStdout();
+            EXPECT_EQ(Fetch(server, c.side), c.result);
+            EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                c.debug ? " Attempting to send 82 bytes to server\n Finished receiving data, 16 bytes\n" : "");
+            EXPECT_EQ(testplat::ReadFile(devices.ram() + "rss-file"), c.debug ? c.answer : "");
+            EXPECT_EQ(buffer_.c_str(), c.answer);
+            EXPECT_EQ(server.request(), c.sent ? Golden(c.side) : "");
+            EXPECT_EQ(Requesters(), c.requesters);
+            EXPECT_EQ(gb_NetCause.load(), c.cause);
+            EXPECT_TRUE(c.mode != Mode::Silent || gIdleCalls > 0);
+        }
+        // The socket and the debug copy are closed however the download ended.
+        EXPECT_EQ(testplat::OpenDescriptors(), open);
     }
     net_host::SetIdleHook(nullptr);
     char request[NEWS_REQUEST_SIZE]; // the hidden channel's server is fixed at port 80
