@@ -65,8 +65,6 @@ public:
         pid = 0;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    // All it has printed so far, its number first.
-    const std::string &Output() const { return seen; }
     pid_t pid = 0;
 
 private:
