@@ -140,6 +140,7 @@ TEST(PrefsTest, StartAtLogin)
         std::string exec; // the entry's TryExec and Exec lines afterwards; "-" none, "=" the user's
         LONG error = 0; // the requester's text, with the path of the entry and the reason
         int code = 0;
+        const char *kernelSuffix = ""; // what the kernel adds to the program's name
     } cases[] = {
         {"cancel writes nothing", None, bins.file("bin"), bins.file("bin"), true, GID_Cancel, false, "-"},
         {"on PATH", None, bins.file("bin"), "/nowhere:" + bins.file("bin"), true, GID_Save, false,
@@ -152,6 +153,10 @@ TEST(PrefsTest, StartAtLogin)
         {"a path the Exec key must quote", None, odd, "", true, GID_Save, false,
             "TryExec=" + odd + "/tavrin\nExec=\"" + bins.path()
                 + "/my apps \\\\$HOME %%d \\\\\"q\\\\\"/tavrin\" --workbench\n"},
+        // An upgrade replaced the running program: the kernel names it "<file> (deleted)".
+        {"the program was replaced", None, bins.file("bin"), "", true, GID_Save, false,
+            "TryExec=" + bins.file("bin") + "/tavrin\nExec=" + bins.file("bin") + "/tavrin --workbench\n", 0, 0,
+            " (deleted)"},
         {"the user's entry stays while the box does", Users, bins.file("bin"), "", true, GID_Save, true, "="},
         {"off removes it", Users, bins.file("bin"), "", false, GID_Save, true, "-"},
         {"off, cancel keeps it", Users, bins.file("bin"), "", false, GID_Cancel, true, "="},
@@ -183,7 +188,7 @@ TEST(PrefsTest, StartAtLogin)
             testplat::WriteFile(dir + "/tavrin", "#!/bin/sh\n");
             chmod((dir + "/tavrin").c_str(), 0755);
         }
-        autostart_host::SetProgramFile((c.program + "/tavrin").c_str());
+        autostart_host::SetProgramFile((c.program + "/tavrin" + c.kernelSuffix).c_str());
         setenv("PATH", c.path.c_str(), 1);
         testplat::WriteFile(conf, saved);
         LoadConfig();

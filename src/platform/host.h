@@ -53,7 +53,8 @@ void SetDock(AddDockIconFn add, RemoveDockIconFn remove);
 
 namespace autostart_host {
 
-// Test aid: the program file that the autostart entry starts; null goes back to the running executable.
+// Test aid: the running executable's name as the kernel gives it, for the autostart entry; null goes back
+// to asking the kernel.
 void SetProgramFile(const char *path);
 
 } // namespace autostart_host

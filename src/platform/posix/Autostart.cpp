@@ -21,7 +21,7 @@ namespace {
 
 constexpr char kProgramName[] = "tavrin";
 constexpr char kDeletedSuffix[] = " (deleted)"; // what the kernel adds once the file was replaced
-std::string gProgramFile; // test aid; empty: the running executable
+std::string gProgramFile; // test aid: what the kernel names as the running executable; empty: ask it
 
 std::string EntryFile()
 {
@@ -31,11 +31,9 @@ std::string EntryFile()
 // The running program's file, or the one that an upgrade put in its place.
 std::string ProgramFile()
 {
-    if (!gProgramFile.empty())
-        return gProgramFile;
     char buf[4096];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    std::string file = n > 0 ? std::string(buf, size_t(n)) : std::string();
+    const ssize_t n = gProgramFile.empty() ? readlink("/proc/self/exe", buf, sizeof buf - 1) : 0;
+    std::string file = n > 0 ? std::string(buf, size_t(n)) : gProgramFile;
     const size_t cut = file.size() - std::min(file.size(), sizeof kDeletedSuffix - 1);
     if (access(file.c_str(), F_OK) != 0 && file.compare(cut, std::string::npos, kDeletedSuffix) == 0)
         file.erase(cut);
