@@ -13,7 +13,7 @@
 
 WORD gb_Debug;
 BOOL gb_Iconify;
-char gb_SkinPath[40];
+char gb_SkinPath[4096];
 char gb_ReportLink[120];
 char gb_NewsURL[30];
 char gb_NewsADR[15];
@@ -78,7 +78,7 @@ static void CopyOption(char *dst, CONST_STRPTR value, ULONG size)
 struct StartOptions {
     LONG startdelay;
     BOOL opengui;
-    char skin[1024]; // the SKIN tool type, applied once the home directory is current
+    char skin[sizeof(gb_SkinPath)]; // the SKIN tool type, applied once the home directory is current
 };
 
 static void ApplyToolTypes(char **tt, StartOptions *opt)
@@ -98,7 +98,7 @@ static void ApplyToolTypes(char **tt, StartOptions *opt)
     if (opengui)
         opt->opengui = TRUE;
     if (skin)
-        Strlcpy(opt->skin, skin, sizeof(opt->skin));
+        CopyOption(opt->skin, skin, sizeof(opt->skin));
     if (reportlink)
         CopyOption(gb_ReportLink, reportlink, sizeof(gb_ReportLink));
     if (newsurl)

@@ -97,9 +97,9 @@ struct ProgTest : testing::Test {
 // Debug words are case-sensitive substrings; any debug word prints the start options first.
 TEST_F(ProgTest, ToolTypesAreApplied)
 {
-    std::filesystem::create_directories(devices.home() + "myskin");
+    const std::string mySkin = devices.home() + "myskin/" + std::string(200, 'd') + "/a:b", standard = "skins/standard";
+    std::filesystem::create_directories(mySkin);
     std::filesystem::create_directories(devices.progdir() + "skins/other");
-    const std::string mySkin = devices.home() + "myskin", standard = "skins/standard";
     const struct {
         std::vector<std::string> toolTypes;
         ULONG bufSize;
@@ -117,7 +117,8 @@ TEST_F(ProgTest, ToolTypesAreApplied)
         {{"newsadr=127.0.0.1:8080"}, 200000, FALSE, "127.0.0.1:8080", standard},
         {{"NEWSADR=192.168.100.101:8080"}, 200000, FALSE, "", standard}, // too long: left out, not cut
         {{"SKIN=/no/such/skin"}, 200000, FALSE, "", standard},
-        {{"SKIN=" + mySkin}, 200000, FALSE, "", mySkin.substr(0, 39)},
+        {{"SKIN=" + mySkin}, 200000, FALSE, "", mySkin}, // ALongSkinPathIsUsedWhole, its ':' no device
+        {{"SKIN=/" + std::string(4096, 'x')}, 200000, FALSE, "", standard}, // longer than any host path
         {{"SKIN=skins/other"}, 200000, FALSE, "", "skins/other"}, // relative to the program's directory
         {{"DEBUG=STARTHTTP"}, 200000, FALSE, "", standard, 5},
         {{"DEBUG=GUI,PARSER,DOCKY"}, 200000, FALSE, "", standard, 26},

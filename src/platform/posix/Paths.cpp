@@ -133,7 +133,8 @@ bool ResolvePath(const char *devicePath, char *out, size_t outSize)
     std::string path(devicePath ? devicePath : "");
     std::string host;
     auto colon = path.find(':');
-    if (colon == std::string::npos) {
+    // A device name holds no '/': "/home/me/a:b/x.wav" and "skins/a:b" are host paths.
+    if (colon == std::string::npos || path.find('/') < colon) {
         host = path;
     } else {
         std::string upper;
