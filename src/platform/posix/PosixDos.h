@@ -19,6 +19,11 @@ bool MakeDirs(const std::string &dir, mode_t mode);
 // and refused, with a message, when it is a link, another user's or writable by others; an assigned
 // one is used as it is.
 std::string PrivateRamDir();
+// Opens a host path without waiting (a FIFO would wait for its other end for ever) and keeps it only
+// when it is of `type` (S_IFREG, S_IFCHR, ...), so a FIFO or device named where a file belongs can
+// neither hang the program nor feed it without end. The descriptor, blocking from here on, or -1 with
+// errno set (EISDIR for a directory, EINVAL for another wrong type).
+int OpenOfType(const std::string &host, int flags, mode_t type);
 // The descriptor behind an open file, or -1.
 int FileDescriptor(dos::File *file);
 // The URL device: starts the desktop's URL handler for `address` ("NIL:" only checks that it exists)
