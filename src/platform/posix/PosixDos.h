@@ -2,6 +2,7 @@
 
 // Helpers shared by the POSIX host's files (not part of the platform interface).
 
+#include <chrono>
 #include <string>
 #include <sys/types.h>
 
@@ -24,6 +25,9 @@ std::string PrivateRamDir();
 // neither hang the program nor feed it without end. The descriptor, blocking from here on, or -1 with
 // errno set (EISDIR for a directory, EINVAL for another wrong type).
 int OpenOfType(const std::string &host, int flags, mode_t type);
+// Waits until `fd` has one of `events` (poll's), but not past `deadline` and not while a quit is pending.
+enum class Wait { Ready, TimedOut, Quit, Failed };
+Wait WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline);
 // The descriptor behind an open file, or -1.
 int FileDescriptor(dos::File *file);
 // The URL device: starts the desktop's URL handler for `address` ("NIL:" only checks that it exists)
