@@ -89,6 +89,12 @@ enum LocaleIDs : LONG {
     ERR_SendDataError = 1442,
     ERR_ReceiveDataError = 1443,
     ERR_BufferToSmall = 1444,
+    ERR_RamRefused = 1460,
+    TX_RamIsLink = 1461,
+    TX_RamForeign = 1462,
+    TX_RamShared = 1463,
+    TX_RamUnusable = 1464,
+    ERR_PathTooLong = 1465,
     ERR_CantLayoutMenu = 1490,
     ERR_CantCreateMenu = 1491,
     ERR_CantGetVisualInfo = 1492,
@@ -179,6 +185,12 @@ extern const char *const STR_ERR_CanNotConnectServer;
 extern const char *const STR_ERR_SendDataError;
 extern const char *const STR_ERR_ReceiveDataError;
 extern const char *const STR_ERR_BufferToSmall;
+extern const char *const STR_ERR_RamRefused;
+extern const char *const STR_TX_RamIsLink;
+extern const char *const STR_TX_RamForeign;
+extern const char *const STR_TX_RamShared;
+extern const char *const STR_TX_RamUnusable;
+extern const char *const STR_ERR_PathTooLong;
 extern const char *const STR_ERR_CantLayoutMenu;
 extern const char *const STR_ERR_CantCreateMenu;
 extern const char *const STR_ERR_CantGetVisualInfo;

@@ -86,6 +86,12 @@ static const char DEF_ERR_CanNotConnectServer[] = "Couldnt connect to server";
 static const char DEF_ERR_SendDataError[] = "An error occured sending data";
 static const char DEF_ERR_ReceiveDataError[] = "An error occured during the receive procedure";
 static const char DEF_ERR_BufferToSmall[] = "Error: Buffer to small to read all rss data";
+static const char DEF_ERR_RamRefused[] = "Das Verzeichnis für RAM: (%s) wird nicht benutzt:\n%s\nEntfernen Sie es, oder weisen Sie RAM: mit TAVRIN_ASSIGN_RAM ein anderes Verzeichnis zu.";
+static const char DEF_TX_RamIsLink[] = "Es ist ein symbolischer Verweis.";
+static const char DEF_TX_RamForeign[] = "Es gehört einem anderen Benutzer.";
+static const char DEF_TX_RamShared[] = "Andere Benutzer dürfen hineinschreiben.";
+static const char DEF_TX_RamUnusable[] = "Es kann nicht angelegt oder geöffnet werden.";
+static const char DEF_ERR_PathTooLong[] = "Der gewählte Pfad ist zu lang (höchstens %ld Zeichen); die bisherige Wahl bleibt.";
 static const char DEF_ERR_CantLayoutMenu[] = "ERROR: Can not layout menu.\n";
 static const char DEF_ERR_CantCreateMenu[] = "ERROR: Can not create menu.\n";
 static const char DEF_ERR_CantGetVisualInfo[] = "ERROR: Can not get VisualInfo from screen.\n";
@@ -174,6 +180,12 @@ const char *const STR_ERR_CanNotConnectServer = DEF_ERR_CanNotConnectServer;
 const char *const STR_ERR_SendDataError = DEF_ERR_SendDataError;
 const char *const STR_ERR_ReceiveDataError = DEF_ERR_ReceiveDataError;
 const char *const STR_ERR_BufferToSmall = DEF_ERR_BufferToSmall;
+const char *const STR_ERR_RamRefused = DEF_ERR_RamRefused;
+const char *const STR_TX_RamIsLink = DEF_TX_RamIsLink;
+const char *const STR_TX_RamForeign = DEF_TX_RamForeign;
+const char *const STR_TX_RamShared = DEF_TX_RamShared;
+const char *const STR_TX_RamUnusable = DEF_TX_RamUnusable;
+const char *const STR_ERR_PathTooLong = DEF_ERR_PathTooLong;
 const char *const STR_ERR_CantLayoutMenu = DEF_ERR_CantLayoutMenu;
 const char *const STR_ERR_CantCreateMenu = DEF_ERR_CantCreateMenu;
 const char *const STR_ERR_CantGetVisualInfo = DEF_ERR_CantGetVisualInfo;
@@ -263,6 +275,12 @@ const CatalogDefault gb_CatalogDefaults[] = {
     { ERR_SendDataError, DEF_ERR_SendDataError, sizeof(DEF_ERR_SendDataError) - 1 },
     { ERR_ReceiveDataError, DEF_ERR_ReceiveDataError, sizeof(DEF_ERR_ReceiveDataError) - 1 },
     { ERR_BufferToSmall, DEF_ERR_BufferToSmall, sizeof(DEF_ERR_BufferToSmall) - 1 },
+    { ERR_RamRefused, DEF_ERR_RamRefused, sizeof(DEF_ERR_RamRefused) - 1 },
+    { TX_RamIsLink, DEF_TX_RamIsLink, sizeof(DEF_TX_RamIsLink) - 1 },
+    { TX_RamForeign, DEF_TX_RamForeign, sizeof(DEF_TX_RamForeign) - 1 },
+    { TX_RamShared, DEF_TX_RamShared, sizeof(DEF_TX_RamShared) - 1 },
+    { TX_RamUnusable, DEF_TX_RamUnusable, sizeof(DEF_TX_RamUnusable) - 1 },
+    { ERR_PathTooLong, DEF_ERR_PathTooLong, sizeof(DEF_ERR_PathTooLong) - 1 },
     { ERR_CantLayoutMenu, DEF_ERR_CantLayoutMenu, sizeof(DEF_ERR_CantLayoutMenu) - 1 },
     { ERR_CantCreateMenu, DEF_ERR_CantCreateMenu, sizeof(DEF_ERR_CantCreateMenu) - 1 },
     { ERR_CantGetVisualInfo, DEF_ERR_CantGetVisualInfo, sizeof(DEF_ERR_CantGetVisualInfo) - 1 },

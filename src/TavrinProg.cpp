@@ -196,6 +196,22 @@ static void StartError(LONG id)
     DisplayRequester(REQType_Error, GetString(id), GetString(TX_Ok));
 }
 
+// Another instance is the usual reason; a refused RAM: directory, where the registration lives, is
+// named with its reason instead.
+static void RegistrationError()
+{
+    static const LONG kRamReasons[] = {TX_RamIsLink, TX_RamForeign, TX_RamShared, TX_RamUnusable};
+    const application::RegisterError error = application::RegisterFailure();
+    if (error < application::REGERR_RamIsLink || error > application::REGERR_RamUnusable) {
+        StartError(ERR_CanNotCreateApp);
+        return;
+    }
+    char ram[1024] = "RAM:";
+    dos::ResolvePath("RAM:", ram, sizeof(ram));
+    DisplayRequester(REQType_Error, GetString(ERR_RamRefused), GetString(TX_Ok), ram,
+        GetString(kRamReasons[error - application::REGERR_RamIsLink]));
+}
+
 // Makes `dir` the current directory when it exists; the first change remembers the start directory.
 static void ChangeDir(CONST_STRPTR dir, Acquired *acq)
 {
@@ -269,7 +285,7 @@ static int RunRegistered(const icon::WBStartup *wbs, const StartOptions &opt)
         exec::Version() > 52 ? "KestrelReview News" : nullptr};
     gb_AppID = application::RegisterApplication(nullptr, tags);
     if (!gb_AppID) {
-        StartError(ERR_CanNotCreateApp);
+        RegistrationError();
         return 2;
     }
     gb_DockPort = application::GetApplicationPort(gb_AppID);

@@ -6,6 +6,8 @@
 #include <string>
 #include <sys/types.h>
 
+#include "platform/application.h"
+
 namespace dos {
 struct File;
 }
@@ -16,10 +18,10 @@ namespace posix_dos {
 std::string Resolve(const char *devicePath);
 // mkdir -p.
 bool MakeDirs(const std::string &dir, mode_t mode);
-// RAM:, or "" when it cannot be had. The default directory is created private to the user (0700)
-// and refused, with a message, when it is a link, another user's or writable by others; an assigned
-// one is used as it is.
-std::string PrivateRamDir();
+// RAM:, or "" when it cannot be had, with `why` set. The default directory is created private to the
+// user (0700) and refused, with a message, when it is a link, another user's or writable by others; an
+// assigned one is used as it is.
+std::string PrivateRamDir(application::RegisterError *why = nullptr);
 // Opens a host path without waiting (a FIFO would wait for its other end for ever) and keeps it only
 // when it is of `type` (S_IFREG, S_IFCHR, ...), so a FIFO or device named where a file belongs can
 // neither hang the program nor feed it without end. The descriptor, blocking from here on, or -1 with
