@@ -39,8 +39,9 @@ idle-bench: build
 run: build
 	@./scripts/run-demo $(BUILD)
 
-# Parser speed against a bare tag scan and expat, measured in the same run; then fresh starts of the
-# ticker: its first check against a plain download, its peak memory against a bare Qt window.
+# Parser speed against a bare tag scan and expat, measured in the same run, and the feed reader against
+# expat alone; then fresh starts of the ticker: its first check against a plain download, its peak
+# memory against a bare Qt window.
 bench: build
 	@$(BUILD)/bench/tavrin_bench --benchmark_min_time=0.2
 	@$(BUILD)/bench/tavrin_startbench $(BUILD)/tavrin $(BUILD)/bench/tavrin_barewindow

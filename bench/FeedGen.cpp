@@ -128,3 +128,21 @@ std::string GenerateSmallFeed(size_t items, uint32_t seed)
     return Feed(
         r, [items](size_t, size_t made) { return made < items; }, ShortDescription);
 }
+
+std::string Utf8Feed(const std::string &latin1Feed)
+{
+    std::string feed;
+    feed.reserve(latin1Feed.size() + latin1Feed.size() / 16);
+    for (const char c : latin1Feed) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            feed += c;
+        } else {
+            feed += char(0xc0 | b >> 6);
+            feed += char(0x80 | (b & 0x3f));
+        }
+    }
+    const std::string declared = "encoding=\"ISO-8859-1\"";
+    const size_t at = feed.find(declared);
+    return at == std::string::npos ? feed : feed.replace(at, declared.size(), "encoding=\"UTF-8\"");
+}

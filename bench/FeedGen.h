@@ -12,3 +12,6 @@ std::string GenerateFeed(size_t targetBytes, uint32_t seed = 1);
 
 // A feed of `items` items like those above, each with a one-sentence description.
 std::string GenerateSmallFeed(size_t items, uint32_t seed = 1);
+
+// The same feed in UTF-8, as most sites serve theirs today.
+std::string Utf8Feed(const std::string &latin1Feed);

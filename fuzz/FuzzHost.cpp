@@ -4,6 +4,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "Tavrin.h"
 #include "TavrinLocale.h"
@@ -45,6 +46,11 @@ FUZZ_WEAK int32_t Printf(const char *fmt, ...)
     int n = vsnprintf(sink, sizeof(sink), fmt, ap);
     va_end(ap);
     return n;
+}
+
+FUZZ_WEAK int32_t PutStr(const char *text)
+{
+    return int32_t(strlen(text));
 }
 
 } // namespace dos

@@ -14,6 +14,11 @@ extern char gb_Meldung[MELDUNG_SIZE];
 // across that end, never past the NUL. A page that would not fit loses the end of its body.
 BOOL PrepareDescription(CONST_STRPTR buffer, ULONG buflen, CONST_STRPTR title);
 
+// CreateEntry for an item of a feed read as XML: its title is plain text already, so its entities are
+// not decoded a second time ("Tom &amp; Jerry" stays as the feed meant it).
+BOOL CreateFeedEntry(
+    exec::List *list, CONST_STRPTR title, CONST_STRPTR link, CONST_STRPTR meldung, CONST_STRPTR date, LONG side);
+
 // "DD Mon YYYY ..." as "DD-MM-YY" in a static buffer that the next call overwrites; null when no month
 // name follows the day or the text is too short to hold a year.
 STRPTR ConvertToUniDate(CONST_STRPTR str);

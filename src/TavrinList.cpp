@@ -108,8 +108,10 @@ ULONG EntryTimestamp(CONST_STRPTR date)
     return DaysSince1978(year, month, day) * 86400 + seconds;
 }
 
-BOOL CreateEntry(
-    exec::List *list, CONST_STRPTR title, CONST_STRPTR link, CONST_STRPTR meldung, CONST_STRPTR date, LONG side)
+namespace {
+
+BOOL AddEntry(exec::List *list, CONST_STRPTR title, CONST_STRPTR link, CONST_STRPTR meldung, CONST_STRPTR date,
+    LONG side, bool decodeTitle)
 {
     if (exec::IsListEmpty(list))
         date = headerDate;
@@ -118,7 +120,8 @@ BOOL CreateEntry(
     char cutTitle[sizeof(TavrinData::title)];
     char cutDate[sizeof(TavrinData::date)];
     CopyCut(cutTitle, title, sizeof(cutTitle));
-    HtmlToAscii(cutTitle);
+    if (decodeTitle)
+        HtmlToAscii(cutTitle);
     CopyCut(cutDate, date, sizeof(cutDate));
     ULONG timestamp = cutDate[0] ? EntryTimestamp(cutDate) : 0;
 
@@ -153,6 +156,20 @@ BOOL CreateEntry(
     if (gb_Debug & DEBUG_PARSER)
         dos::Printf("   CreateEntry fertig $%lx LBN $%lx\n", Addr(data), Addr(node));
     return data && node ? TRUE : FALSE;
+}
+
+} // namespace
+
+BOOL CreateEntry(
+    exec::List *list, CONST_STRPTR title, CONST_STRPTR link, CONST_STRPTR meldung, CONST_STRPTR date, LONG side)
+{
+    return AddEntry(list, title, link, meldung, date, side, true);
+}
+
+BOOL CreateFeedEntry(
+    exec::List *list, CONST_STRPTR title, CONST_STRPTR link, CONST_STRPTR meldung, CONST_STRPTR date, LONG side)
+{
+    return AddEntry(list, title, link, meldung, date, side, false);
 }
 
 void FreigebenList(exec::List *list)

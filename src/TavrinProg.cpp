@@ -36,8 +36,9 @@ TavrinSteps gb_Steps = gb_RealSteps;
 static const ULONG kMinRSSBufSize = 200000;
 // Skins are directories below the home directory's "skins"; this one comes with the program.
 static const char kDefaultSkin[] = "skins/standard";
-static const char kShellStartText[]
-    = "Please start program from workbench !\nBitte Programm über die Workbench starten !";
+// A Shell start is refused in both languages before any catalog is open: English, then the German
+// default of ERR_StartFromWorkbench without its console line end.
+static const char kShellStartText[] = "Please start program from workbench !\n%.*s";
 
 // Debug words are case-sensitive substrings of the DEBUG value; "ALL" wins over the others.
 static WORD DebugFromWords(CONST_STRPTR value)
@@ -305,7 +306,8 @@ int TavrinMain(int argc, char **argv)
 {
     gb_Debug = 0;
     if (argc != 0) {
-        DisplayRequester(REQType_Error, kShellStartText, "_Ok");
+        DisplayRequester(REQType_Error, kShellStartText, "_Ok", int(strlen(STR_ERR_StartFromWorkbench) - 1),
+            STR_ERR_StartFromWorkbench);
         return 0;
     }
     auto *wbs = reinterpret_cast<const icon::WBStartup *>(argv);

@@ -70,6 +70,13 @@ struct Stamp {
 // Local time as days since 1 January 1978, minutes of the day and ticks of the minute.
 void DateStamp(Stamp *ds);
 
+// A calendar date and time: month 1-12, wday 0 (Sunday) to 6.
+struct ClockData {
+    uint16_t sec, min, hour, mday, month, year, wday;
+};
+// The user's local time (TZ) of `seconds` since 1 January 1970 UTC; false when it cannot be shown.
+bool LocalClock(int64_t seconds, ClockData *out);
+
 // Formatted output on standard output, flushed at once.
 int32_t Printf(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 int32_t PutStr(const char *text);

@@ -1,0 +1,418 @@
+#include "TavrinFeed.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "EntryList.h"
+#include "TavrinFeedParts.h"
+#include "TavrinPipeline.h"
+
+// The feed reader on feeds of each shape (tests/data/feeds/) and on small feeds written here for one
+// behaviour each, the faulty beside the sound. Dates are shown in Central European time.
+
+namespace {
+
+constexpr char URL[] = "https://feeds.example/dir/feed.xml";
+const std::string BLANKS = "         ";
+
+// An entry as the reader should make it; `body` is its page's body (none: no page).
+struct Want {
+    std::string date, title, link, body;
+};
+
+std::string FeedPage(const std::string &heading, const std::string &body)
+{
+    return "<html>\n<head><meta charset=\"utf-8\"></head>\n<body>\n<h3>" + heading + "</h3>\n" + body
+        + "</body>\n</html>\n";
+}
+
+std::string Escape(const std::string &text)
+{
+    std::string out;
+    for (char c : text)
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+    return out;
+}
+
+std::vector<Entry> Expected(const std::vector<Want> &wants)
+{
+    std::vector<Entry> out;
+    for (const Want &w : wants) {
+        const ULONG ts = w.date[0] >= '0' && w.date[0] <= '9' ? EntryTimestamp(w.date.c_str()) : 0;
+        out.push_back({w.date, w.title, w.link, ts, ts > 0, w.body.empty() ? "" : FeedPage(Escape(w.title), w.body)});
+    }
+    return out;
+}
+
+struct Read {
+    std::vector<Entry> entries;
+    std::string console;
+};
+
+// Reads `text` from a buffer just large enough for it and its NUL, so that reading past it shows
+// under the sanitizer, and checks that it was left as it was.
+Read ReadFeed(const std::string &text, const char *url = URL)
+{
+    const std::vector<char> original(text.c_str(), text.c_str() + text.size() + 1);
+    std::vector<char> buffer = original;
+    ChannelList list;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ParseFeedfile(&list.list, buffer.data(), ULONG(text.size()), url, Kestrel_german), TRUE);
+    Read read {Entries(&list.list), testing::internal::GetCapturedStdout()};
+    EXPECT_EQ(buffer, original) << "the feed text was changed";
+    return read;
+}
+
+std::string Rss(const std::string &item, const std::string &channel = "<title>C</title>")
+{
+    return "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" xmlns:a=\"http://www.w3.org/2005/Atom\" "
+           "xmlns:content=\"http://purl.org/rss/1.0/modules/content/\"><channel>"
+        + channel + "<item>" + item + "</item></channel></rss>";
+}
+
+std::string Atom(const std::string &entry)
+{
+    return "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>C</title><entry>" + entry + "</entry></feed>";
+}
+
+// The one item of a feed of Rss() or Atom().
+Entry Item(const std::string &feed)
+{
+    const Read read = ReadFeed(feed);
+    EXPECT_EQ(read.entries.size(), 2u) << feed;
+    return read.entries.size() == 2 ? read.entries[1] : Entry {};
+}
+
+class FeedTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char *tz = getenv("TZ");
+        savedTz = tz ? tz : "";
+        hadTz = tz != nullptr;
+        setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+        tzset();
+        gb_Debug = DEBUG_PARSER;
+        std::fill(std::begin(gb_TS), std::end(gb_TS), 0);
+    }
+    void TearDown() override
+    {
+        hadTz ? setenv("TZ", savedTz.c_str(), 1) : unsetenv("TZ");
+        tzset();
+        gb_Debug = 0;
+    }
+    std::string savedTz;
+    bool hadTz = false;
+};
+
+TEST_F(FeedTest, FeedsOfEachShape)
+{
+    const struct {
+        const char *file;
+        std::vector<Want> entries;
+        const char *console = "";
+    } cases[] = {
+        // Relative links resolve against the feed's address; the channel's image and an Atom entry's
+        // source do not lend their titles; content:encoded is preferred to the description.
+        {"rss20.xml",
+            {{BLANKS, "Kestrel & Friends", "https://kestrel.example/", "Neues aus der Welt"},
+                {"05 Dec 2026 12:34:56", "Grüße &amp; mehr", "https://feeds.example/2026/12/gruesse/",
+                    "<p>Gr&uuml;&szlig;e, <b>lang</b></p>"},
+                {"05 Dec 2026 00:00:00", "Zweite Meldung", "https://kestrel.example/?p=1",
+                    "<i>Nur</i> eine Beschreibung"}}},
+        // ISO-8859-1 with the entities of the DTD that is never read.
+        {"rss091.xml",
+            {{BLANKS, "Alte Welt", "http://alt.example/", "Nachrichten"},
+                {"", "Café in Köln & …", "http://alt.example/1", "Vorher\u00a0—&unbekannt;"}}},
+        {"rss10.xml",
+            {{BLANKS, "RDF Kanal", "http://rdf.example/", "Eins null"},
+                {"05 Dec 2026 12:34:56", "Erste", "https://feeds.example/dir/a", ""},
+                {"01 Jul 2026 12:00:00", "Zweite", "http://rdf.example/b", "Sommer <b>Zeit</b>"}}},
+        // The feed's title comes after its entries; xml:base on the feed, an entry and a link.
+        {"atom.xml",
+            {{BLANKS, "Atom &amp; Co", "https://atom.example/", "<i>Unter</i>titel"},
+                {"05 Dec 2026 12:34:56", "Tom & Jerry", "https://atom.example/blog/posts/1", "a &lt; b &amp; c"},
+                {"04 Dec 2026 23:00:00", "Nur XHTML Titel", "https://cdn.example/x/y",
+                    "<div><p class=\"a&amp;b\">Hi <b>there</b><br></p></div>"}}},
+        {"windows-1252.xml", {{BLANKS, "W€“x”", "", ""}, {"", "Preis: 5 € – billig…", "http://w.example/1", ""}}},
+        {"iso-8859-15.xml", {{BLANKS, "Latin-9", "", ""}, {"", "€ und œ und ä", "http://l.example/1", ""}}},
+        // What was read before the fault stays; the item in which it lies does not.
+        {"malformed.xml",
+            {{BLANKS, "Kaputt", "", ""}, {"", "Eins", "http://k.example/1", ""},
+                {"", "Zwei", "http://k.example/2", ""}},
+            "feed error in line 6: mismatched tag\n"},
+    };
+    for (const auto &c : cases) {
+        const Read read = ReadFeed(TestData(std::string("feeds/") + c.file));
+        EXPECT_EQ(read.entries, Expected(c.entries)) << c.file;
+        EXPECT_NE(read.console.find(c.console), std::string::npos) << c.file << "\n" << read.console;
+    }
+    // The date text gives the timestamp of that local time, and a new item is bold.
+    const Read read = ReadFeed(TestData("feeds/rss20.xml"));
+    ASSERT_EQ(read.entries.size(), 3u);
+    EXPECT_EQ(read.entries[1].timestamp, TS);
+    EXPECT_TRUE(read.entries[1].bold);
+}
+
+TEST_F(FeedTest, Dates)
+{
+    const struct {
+        std::string fields, date;
+    } cases[] = {
+        {"<pubDate>Fri, 05 Dec 2026 12:34:56 +0100</pubDate>", DATE},
+        {"<pubDate>Fri, 5 Dec 2026 11:34:56 GMT</pubDate>", DATE},
+        {"<pubDate>Fri, 05 Dec 2026 06:34:56 EST</pubDate>", DATE},
+        {"<pubDate>5 Dec 26 3:34 PST</pubDate>", "05 Dec 2026 12:34:00"},
+        {"<pubDate>Wed, 01 Jul 2026 10:00:00 Z</pubDate>", "01 Jul 2026 12:00:00"},
+        {"<pubDate>2026-12-05T11:34:56Z</pubDate>", DATE},
+        {"<dc:date>2026-12-05T11:34:56.789Z</dc:date>", DATE},
+        {"<a:updated>2027-01-01T00:00:00Z</a:updated><a:published>2026-12-05T14:34:56+03:00</a:published>", DATE},
+        {"<a:updated>2026-12-05</a:updated>", "05 Dec 2026 01:00:00"},
+        {"<pubDate>gestern</pubDate><dc:date>2026-12-05T11:34:56Z</dc:date>", DATE},
+        {"<pubDate>Fri, 31 Feb 2026 12:00:00 GMT</pubDate>", ""},
+        {"<pubDate>Dec 05 2026 12:34:56</pubDate>", ""},
+        {"<dc:date>2026-12-05T25:00:00Z</dc:date>", ""},
+        // Outside the years a timestamp counts: 1970 would be read as 2070 and stay new for ever.
+        {"<pubDate>Thu, 01 Jan 1970 00:00:00 GMT</pubDate>", ""},
+        {"<pubDate>Sat, 01 Jan 2078 00:00:00 GMT</pubDate>", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Item(Rss("<title>T</title>" + c.fields)).date, c.date) << c.fields;
+}
+
+TEST_F(FeedTest, Titles)
+{
+    const std::string ae = "\u00e4";
+    std::string ae100, ae40, ae39;
+    for (int i = 0; i < 100; i++)
+        ae100 += ae, ae40 += i < 40 ? ae : "", ae39 += i < 39 ? ae : "";
+    const struct {
+        std::string feed, title;
+    } cases[] = {
+        // A plain title holding "&amp;" as text keeps it: CreateEntry must not decode it a second time.
+        {Rss("<title>Tom &amp;amp; Jerry</title>"), "Tom &amp; Jerry"},
+        {Rss("<title>&lt;b&gt;Fett&lt;/b&gt;</title>"), "<b>Fett</b>"},
+        {Rss("<title><![CDATA[A & B]]></title>"), "A & B"},
+        {Rss("<title>&#8222;Zitat&#x201C; &#8211; gut</title>"), "„Zitat“ – gut"},
+        {Rss("<title>\n  A \t\n  B  </title>"), "A B"},
+        {Atom("<title type=\"html\">Tom &amp;amp; &lt;i&gt;Jerry&lt;/i&gt; &amp;ndash; &amp;#146;s&amp;nbsp;</title>"),
+            "Tom & Jerry – ’s\u00a0"},
+        {Atom("<title type=\"html\">Zeile&lt;br&gt;Zeile &lt;b&gt;Tom&lt;/b&gt;&amp;#39;s &amp;bogus; &lt;!-- x "
+              "--&gt;</title>"),
+            "Zeile Zeile Tom's &bogus;"},
+        {Atom("<title type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\">A &amp;amp; <b>B</b></div></title>"),
+            "A &amp; B"},
+        {Atom("<title>a &lt;b&gt;</title>"), "a <b>"},
+        // Cut to 80 bytes, never inside a character.
+        {Rss("<title>" + ae100 + "</title>"), ae40},
+        {Rss("<title>x" + ae100 + "</title>"), "x" + ae39},
+        // Without a title an item shows the start of its text.
+        {Rss("<description>&lt;p&gt;Erste &amp;amp; Worte&lt;/p&gt;</description>"), "Erste & Worte"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Item(c.feed).title, c.title) << c.feed;
+}
+
+TEST_F(FeedTest, Links)
+{
+    const std::string long130 = "https://long.example/" + std::string(109, 'x');
+    const struct {
+        std::string feed, link;
+    } cases[] = {
+        {Rss("<link>/a/b</link>"), "https://feeds.example/a/b"},
+        {Rss("<link>../up/./x/../y?q=1#f</link>"), "https://feeds.example/up/y?q=1#f"},
+        {Rss("<link>//cdn.example/z</link>"), "https://cdn.example/z"},
+        {Rss("<link>  \n http://x.example/a b/\u00e4 </link>"), "http://x.example/a%20b/%C3%A4"},
+        {Rss("<link>HTTP://X.example</link>"), "http://X.example/"},
+        {Rss("<link>javascript:alert(1)</link>"), ""},
+        {Rss("<link>file:///etc/passwd</link><guid>https://g.example/1</guid>"), "https://g.example/1"},
+        {Rss("<guid>https://g.example/1</guid>"), "https://g.example/1"},
+        {Rss("<guid isPermaLink=\"false\">https://g.example/1</guid>"), ""},
+        {Rss("<guid>12345</guid>"), ""},
+        // A link that the entry would cut gives way to one that it holds whole.
+        {Rss("<link>" + long130 + "</link><guid>https://g.example/1</guid>"), "https://g.example/1"},
+        {Rss("<link>" + long130 + "</link>"), long130.substr(0, 120)},
+        {Atom("<link rel=\"self\" href=\"s\"/><link rel=\"alternate\" href=\"a\"/>"), "https://feeds.example/dir/a"},
+        {Atom("<link rel=\"enclosure\" href=\"e\"/><link href=\"n\"/>"), "https://feeds.example/dir/n"},
+        {Atom("<link rel=\"enclosure\" href=\"e\"/>"), ""},
+        {Atom("<link xml:base=\"https://b.example/d/\" href=\"e\"/>"), "https://b.example/d/e"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Item(c.feed).link, c.link) << c.feed;
+    // Without the feed's address a relative link leads nowhere.
+    const Read read = ReadFeed(Rss("<title>T</title><link>/a</link>"), nullptr);
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.entries[1].link, "");
+}
+
+// The examples of RFC 3986, 5.4.
+TEST_F(FeedTest, ResolveUrl)
+{
+    const char *const base = "http://a/b/c/d;p?q";
+    const struct {
+        const char *ref, *target;
+    } cases[] = {
+        {"g", "http://a/b/c/g"},
+        {"./g", "http://a/b/c/g"},
+        {"g/", "http://a/b/c/g/"},
+        {"/g", "http://a/g"},
+        {"//g", "http://g/"},
+        {"?y", "http://a/b/c/d;p?y"},
+        {"g?y", "http://a/b/c/g?y"},
+        {"#s", "http://a/b/c/d;p?q#s"},
+        {"g#s", "http://a/b/c/g#s"},
+        {";x", "http://a/b/c/;x"},
+        {"", "http://a/b/c/d;p?q"},
+        {".", "http://a/b/c/"},
+        {"./", "http://a/b/c/"},
+        {"..", "http://a/b/"},
+        {"../g", "http://a/b/g"},
+        {"../..", "http://a/"},
+        {"../../../g", "http://a/g"},
+        {"/./g", "http://a/g"},
+        {"/../g", "http://a/g"},
+        {"g.", "http://a/b/c/g."},
+        {"..g", "http://a/b/c/..g"},
+        {"./../g", "http://a/b/g"},
+        {"g/./h", "http://a/b/c/g/h"},
+        {"g/../h", "http://a/b/c/h"},
+        {"g;x=1/../y", "http://a/b/c/y"},
+        {"https://other/x/../y", "https://other/y"},
+        {"g:h", nullptr},
+        {"ftp://f/x", nullptr},
+        {"http:///nohost", nullptr},
+    };
+    for (const auto &c : cases) {
+        char out[URL_SIZE];
+        EXPECT_EQ(ResolveUrl(base, c.ref, out), c.target != nullptr) << c.ref;
+        EXPECT_STREQ(out, c.target ? c.target : "") << c.ref;
+    }
+}
+
+TEST_F(FeedTest, Pages)
+{
+    // What a page holds beside its body.
+    const size_t room = MELDUNG_SIZE - 1 - FeedPage("T", "").size();
+    const std::string long7000(7000, 'z');
+    std::string ae3000;
+    for (int i = 0; i < 3000; i++)
+        ae3000 += "\u00e4";
+    const std::string zs(room - 5, 'z');
+    const struct {
+        std::string feed, body;
+    } cases[] = {
+        {Rss("<title>T</title><content:encoded> </content:encoded><description>D</description>"), "D"},
+        {Rss("<title>T</title><description><p>Roh</p></description>"), "<p>Roh</p>"},
+        {Atom("<title>T</title><content type=\"html\">&lt;p&gt;H&lt;/p&gt;</content><summary>S</summary>"), "<p>H</p>"},
+        {Atom("<title>T</title><content src=\"x.html\"/><summary>S</summary>"), "S"},
+        {Atom("<title>T</title><content type=\"image/png\">iVBOR</content><summary>S</summary>"), "S"},
+        {Atom("<title>T</title><content type=\"text/plain\">1 &lt; 2</content>"), "1 &lt; 2"},
+        {Atom("<title>T</title>"), ""},
+        // A long text is cut to the page, at a character, outside a tag.
+        {Rss("<title>T</title><description>" + long7000 + "</description>"), long7000.substr(0, room)},
+        {Rss("<title>T</title><description>" + ae3000 + "</description>"), ae3000.substr(0, room - room % 2)},
+        {Rss("<title>T</title><description>" + zs + "&lt;a href='x'&gt;mehr</description>"), zs},
+    };
+    for (const auto &c : cases) {
+        const std::string page = Item(c.feed).meldung;
+        EXPECT_EQ(page, c.body.empty() ? "" : FeedPage("T", c.body)) << c.feed.substr(0, 200);
+        EXPECT_LT(page.size(), MELDUNG_SIZE);
+    }
+    // The heading shows the title as text.
+    EXPECT_EQ(Item(Rss("<title>A &lt;&amp;&gt; B</title><description>x</description>")).meldung,
+        FeedPage("A &lt;&amp;&gt; B", "x"));
+}
+
+// A text longer than its field, arriving in pieces, is cut there and spills into no other field.
+TEST_F(FeedTest, LongTextStaysInItsField)
+{
+    const std::string a(1100, 'a'), b(1100, 'b');
+    const Entry item = Item(Rss("<description>D</description><title>" + a + "&amp;" + b + "</title>"));
+    EXPECT_EQ(item.title, a.substr(0, 80));
+    EXPECT_EQ(item.meldung, FeedPage(a.substr(0, 200), "D"));
+}
+
+TEST_F(FeedTest, WhatIsNoFeed)
+{
+    const struct {
+        std::string text;
+        std::vector<Want> entries;
+        const char *console;
+    } cases[] = {
+        {"<html><body><p>Keine Nachrichten</p></body></html>", {}, "feed holds no channel and no item\n"},
+        {"<!DOCTYPE html><html><body><br></body></html>", {}, "feed error in line 1: mismatched tag\n"},
+        {"", {}, "feed error in line 1: no element found\n"},
+        {"<rss><channel><title>Nur Kanal</title><item><title>A</ti", {{BLANKS, "Nur Kanal", "", ""}},
+            "feed error in line 1: unclosed token\n"},
+        {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><rss/>", {}, "encoding"},
+        {"<?xml version=\"1.0\" encoding=\"x-unbekannt\"?><rss/>", {}, "encoding"},
+        // An undeclared prefix is a fault of the feed like any other.
+        {Rss("<title>A</title></item><item><x:y/>"), {{BLANKS, "C", "", ""}, {"", "A", "", ""}},
+            "feed error in line 1: unbound prefix\n"},
+    };
+    for (const auto &c : cases) {
+        const Read read = ReadFeed(c.text);
+        EXPECT_EQ(read.entries, Expected(c.entries)) << c.text;
+        EXPECT_NE(read.console.find(c.console), std::string::npos) << c.text << "\n" << read.console;
+    }
+}
+
+// Nothing is loaded from outside the feed, and entities cannot grow without bound.
+TEST_F(FeedTest, NothingFromOutside)
+{
+    testplat::TempDir dir;
+    testplat::WriteFile(dir.file("secret"), "GEHEIM");
+    testplat::WriteFile(dir.file("outside.dtd"), "<!ENTITY geheim \"GEHEIM\">");
+    const std::string declaration = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss ";
+    const struct {
+        std::string feed, title;
+    } cases[] = {
+        {declaration + "[<!ENTITY x SYSTEM \"file://" + dir.file("secret") + "\">]>" + Rss("<title>a&x;b</title>"),
+            "ab"},
+        {declaration + "SYSTEM \"file://" + dir.file("outside.dtd") + "\">" + Rss("<title>&geheim;</title>"),
+            "&geheim;"},
+        {declaration + "[<!ENTITY % p SYSTEM \"file://" + dir.file("outside.dtd") + "\"> %p;]>"
+                + Rss("<title>&geheim;</title>"),
+            "&geheim;"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Item(c.feed).title, c.title) << c.feed;
+
+    std::string bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss [<!ENTITY a0 \"lol\">";
+    for (int i = 1; i <= 9; i++) {
+        bomb += "<!ENTITY a" + std::to_string(i) + " \"";
+        for (int k = 0; k < 10; k++)
+            bomb += "&a" + std::to_string(i - 1) + ";";
+        bomb += "\">";
+    }
+    bomb += "]>" + Rss("<title>&a9;</title>");
+    const Read read = ReadFeed(bomb);
+    EXPECT_EQ(read.entries, Expected({{BLANKS, "C", "", ""}})) << read.console;
+    EXPECT_NE(read.console.find("amplification"), std::string::npos) << read.console;
+}
+
+TEST_F(FeedTest, Utf16)
+{
+    const std::string feed = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + Rss("<title>\u00c4 \u20ac</title>");
+    std::string utf16 = "\xff\xfe";
+    // Every character of the feed is below U+0100 except the euro sign.
+    for (size_t i = 0; i < feed.size(); i++) {
+        const auto c = static_cast<unsigned char>(feed[i]);
+        if (c == 0xe2) {
+            utf16 += "\xac\x20";
+            i += 2;
+        } else if (c == 0xc3) {
+            utf16 += char(0xc0 | (static_cast<unsigned char>(feed[++i]) & 0x3f));
+            utf16 += '\0';
+        } else {
+            utf16 += char(c);
+            utf16 += '\0';
+        }
+    }
+    EXPECT_EQ(Item(utf16).title, "\u00c4 \u20ac");
+}
+
+} // namespace
