@@ -50,7 +50,7 @@ constexpr int64_t kMaxLengthMs = 24 * 3600 * 1000;
 } // namespace
 
 struct sound::Object {
-    enum class Phase { Opening, Playing, Done };
+    enum class Phase { Opening, Playing, Failed, Done };
 
     exec::Task *task = nullptr;
     uint32_t mask = 0;
@@ -67,20 +67,28 @@ struct sound::Object {
     int wake = -1; // an eventfd for the watch: the player has ended, or the object goes
     std::mutex mutex;
     std::condition_variable changed;
-    Phase phase = Phase::Opening; // under the mutex
-    std::string outputError; // set before the phase becomes Done
+    Phase phase = Phase::Opening; // under the mutex, as the two below
+    std::string outputError; // why it is Failed
+    bool abandoned = false; // no one waits for the player any more: it frees the object when it ends
 };
 
 namespace {
 
 using Phase = sound::Object::Phase;
 
-// Players stuck inside ALSA keep their objects; listed here, they are still reachable.
-std::mutex gLeftMutex;
-std::vector<sound::Object *> gLeftBehind;
-
 // ALSA reports every failed open on stderr; the caller reports what matters instead.
 void SilentAlsaErrors(const char *, int, const char *, int, const char *, ...) { }
+
+void Free(sound::Object *obj)
+{
+    if (obj->wake >= 0)
+        close(obj->wake);
+    if (obj->file)
+        sf_close(obj->file);
+    if (obj->fd >= 0)
+        close(obj->fd);
+    delete obj;
+}
 
 // A regular file opened for reading, or -1 with IoErr set. The open does not block on a FIFO.
 int OpenRegular(const char *name, off_t *size)
@@ -179,6 +187,22 @@ void SetPhase(sound::Object *obj, Phase phase, const std::string &error = {})
     obj->changed.notify_all();
 }
 
+// Waits up to `ms` for the player to end; false when it has not.
+bool PlayerDone(sound::Object *obj, int ms)
+{
+    std::unique_lock<std::mutex> lock(obj->mutex);
+    return obj->changed.wait_for(lock, milliseconds(ms), [obj] { return obj->phase == Phase::Done; });
+}
+
+// Leaves the object to a player that has not ended; false when it has ended meanwhile after all.
+bool Abandon(sound::Object *obj)
+{
+    obj->player.detach();
+    std::lock_guard<std::mutex> lock(obj->mutex);
+    obj->abandoned = obj->phase != Phase::Done;
+    return obj->abandoned;
+}
+
 // Hands the frames to the device as it takes them. False when it fails beyond recovery, has taken
 // nothing for kStallMs, or the sound is to stop.
 bool WriteFrames(const sound::Object *obj, snd_pcm_t *pcm, const int16_t *p, size_t frames)
@@ -260,13 +284,21 @@ void PlayerMain(sound::Object *obj)
         SetPhase(obj, Phase::Playing);
         Play(obj, pcm);
         snd_pcm_close(pcm);
-        SetPhase(obj, Phase::Done);
     } else {
-        SetPhase(obj, Phase::Done, std::string("no sound output: ") + snd_strerror(err));
+        SetPhase(obj, Phase::Failed, std::string("no sound output: ") + snd_strerror(err));
     }
     End(obj);
     const uint64_t one = 1;
     [[maybe_unused]] ssize_t n = write(obj->wake, &one, sizeof one);
+    bool abandoned;
+    {
+        std::lock_guard<std::mutex> lock(obj->mutex);
+        obj->phase = Phase::Done;
+        abandoned = obj->abandoned;
+        obj->changed.notify_all();
+    }
+    if (abandoned)
+        Free(obj);
 }
 
 // How long the player may take before the program stops waiting for it.
@@ -280,22 +312,8 @@ int64_t LimitMs(const sound::Object *obj)
 // Ends the sound for the program when the player ends, on a quit, or at `limitMs`, whichever comes first.
 void WatchMain(sound::Object *obj, int64_t limitMs)
 {
-    const auto end = Clock::now() + milliseconds(limitMs);
-    pollfd fds[2] = {{obj->wake, POLLIN, 0}, {exec_host::QuitFd(), POLLIN, 0}};
-    for (auto now = Clock::now(); now < end; now = Clock::now()) {
-        const auto left = std::chrono::duration_cast<milliseconds>(end - now).count();
-        const int n = poll(fds, 2, static_cast<int>(std::min<int64_t>(left + 1, kSliceMs * 20)));
-        if (n > 0)
-            break;
-    }
+    posix_dos::WaitFor(obj->wake, POLLIN, Clock::now() + milliseconds(limitMs));
     End(obj);
-}
-
-// Waits up to `ms` for the player to finish; false when it has not.
-bool PlayerDone(sound::Object *obj, int ms)
-{
-    std::unique_lock<std::mutex> lock(obj->mutex);
-    return obj->changed.wait_for(lock, milliseconds(ms), [obj] { return obj->phase == Phase::Done; });
 }
 
 // Starts the watch, then the player; false when a thread cannot be had (the sound has ended then).
@@ -312,7 +330,7 @@ bool StartThreads(sound::Object *obj)
     try {
         obj->player = std::thread(PlayerMain, obj);
     } catch (const std::system_error &) {
-        SetPhase(obj, Phase::Done);
+        SetPhase(obj, Phase::Failed);
         return false;
     }
     return true;
@@ -375,22 +393,12 @@ void DisposeDTObject(Object *obj)
         [[maybe_unused]] ssize_t n = write(obj->wake, &one, sizeof one);
         obj->watch.join();
     }
-    if (obj->player.joinable() && !PlayerDone(obj, kLeaveMs)) {
-        // Stuck inside ALSA: the player keeps its object, which is never freed.
-        obj->player.detach();
-        std::lock_guard<std::mutex> lock(gLeftMutex);
-        gLeftBehind.push_back(obj);
-        return;
-    }
-    if (obj->player.joinable())
+    // A player stuck inside ALSA keeps the object and frees it if it ever comes back.
+    if (obj->player.joinable() && PlayerDone(obj, kLeaveMs))
         obj->player.join();
-    if (obj->wake >= 0)
-        close(obj->wake);
-    if (obj->file)
-        sf_close(obj->file);
-    if (obj->fd >= 0)
-        close(obj->fd);
-    delete obj;
+    else if (obj->player.joinable() && Abandon(obj))
+        return;
+    Free(obj);
 }
 
 } // namespace sound
