@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/dos.h"
+#include "platform/host.h"
 #include "platform/picture.h"
 #include "platform/posix/PosixDos.h"
 #include "platform/qt/QtDock.h"
@@ -38,7 +39,16 @@ struct picture::BitMapInstance {
 namespace {
 
 constexpr off_t kMaxFileBytes = 64 << 20;
-constexpr int kMaxSide = 8192; // a picture of more pixels a side is no skin picture
+constexpr qint64 kMaxPixels = 5000 * 5000; // a picture of more pixels is no skin picture
+
+// A file whose reads fail once a quit is pending, so that a long decode ends at once.
+class QuitAwareFile : public QFile {
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        return exec_host::QuitPending() ? -1 : QFile::readData(data, maxSize);
+    }
+};
 
 gui::Screen gScreen {};
 
@@ -51,8 +61,8 @@ QSize DecodedSize(QSize size)
     return {std::max(fit.width(), 1), std::max(fit.height(), 1)};
 }
 
-// Only a regular file of sane size is read (a FIFO would block the open for ever), and only once its
-// header has given a sane picture size.
+// Only a regular file of sane size is read (a FIFO would block the open for ever), only once its
+// header has given a sane picture size, and not on after a quit.
 QImage Decode(const char *path)
 {
     const int fd = posix_dos::OpenOfType(path, O_RDONLY, S_IFREG);
@@ -62,14 +72,14 @@ QImage Decode(const char *path)
             close(fd);
         return {};
     }
-    QFile file;
+    QuitAwareFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         close(fd);
         return {};
     }
     QImageReader reader(&file);
     const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty() || size.width() > kMaxSide || size.height() > kMaxSide)
+    if (!size.isValid() || size.isEmpty() || qint64(size.width()) * size.height() > kMaxPixels)
         return {};
     if (DecodedSize(size) != size)
         reader.setScaledSize(DecodedSize(size));
