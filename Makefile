@@ -25,7 +25,8 @@ sanitize:
 # The tests whose code runs on more than one thread, under ThreadSanitizer (the fault suite runs the real
 # program built for it too). Qt and libdbus are not built for it: tests/tsan.supp leaves out what they
 # allocate themselves. The dock's runs on the X server (tray, docklet) are left out.
-TSAN_TESTS = QtDockTest PlatformTest PublicPortTest QtPumpTest SoundTest QtNotifyTest TavrinBrowserTest TavrinHttpTest FaultsTest
+TSAN_TESTS = QtDockTest PlatformTest PublicPortTest QtPumpTest SoundTest QtNotifyTest TavrinBrowserTest TavrinHttpTest FaultsTest \
+	TavrinFeedHttpTest
 tsan: deps
 	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DTAVRIN_TSAN=ON >/dev/null
 	@cmake --build build-tsan -j$(JOBS) --target $(TSAN_TESTS) progdata
@@ -40,8 +41,8 @@ run: build
 	@./scripts/run-demo $(BUILD)
 
 # Parser speed against a bare tag scan and expat, measured in the same run, and the feed reader against
-# expat alone; then fresh starts of the ticker: its first check against a plain download, its peak
-# memory against a bare Qt window.
+# expat alone; then fresh starts of the ticker: its first check against a plain download, the same check
+# over HTTPS against the plain request, its peak memory against a bare Qt window.
 bench: build
 	@$(BUILD)/bench/tavrin_bench --benchmark_min_time=0.2
 	@$(BUILD)/bench/tavrin_startbench $(BUILD)/tavrin $(BUILD)/bench/tavrin_barewindow

@@ -23,13 +23,14 @@ for target in $targets; do
     case $target in
     parser)
         sources="$root/src/TavrinList.cpp $root/src/TavrinParser.cpp $root/src/TavrinPage.cpp
-            $root/src/platform/posix/ExecList.cpp $root/tests/platform/FakeListNode.cpp"
+            $root/src/TavrinEntities.cpp $root/src/platform/posix/ExecList.cpp $root/tests/platform/FakeListNode.cpp"
         seeds=$root/fuzz/corpus max_len=16384 ;;
     feed)
         sources="$root/src/TavrinFeed.cpp $root/src/TavrinFeedDate.cpp $root/src/TavrinFeedText.cpp
             $root/src/TavrinUrl.cpp $root/src/TavrinList.cpp $root/src/TavrinParser.cpp $root/src/TavrinPage.cpp
-            $root/src/TavrinUtil.cpp $root/src/platform/expat/Xml.cpp $root/src/platform/posix/LocalTime.cpp
-            $root/src/platform/posix/ExecList.cpp $root/tests/platform/FakeListNode.cpp -lexpat"
+            $root/src/TavrinEntities.cpp $root/src/TavrinUtil.cpp $root/src/platform/expat/Xml.cpp
+            $root/src/platform/posix/LocalTime.cpp $root/src/platform/posix/ExecList.cpp
+            $root/tests/platform/FakeListNode.cpp -lexpat"
         seeds=$root/fuzz/corpus-feed max_len=16384 ;;
     config)
         sources="$root/src/TavrinConfig.cpp $root/src/TavrinUtil.cpp $root/tests/platform/core/TestFiles.cpp $files"

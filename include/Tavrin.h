@@ -192,6 +192,8 @@ void SetAmiUpdateENVVariable(CONST_STRPTR varname);
 
 // Bounded copy: at most size-1 bytes and always a NUL; returns strlen(src).
 ULONG Strlcpy(char *dst, CONST_STRPTR src, ULONG size);
+// Whether the two texts are equal, letters A-Z compared without regard to case.
+BOOL SameNoCase(CONST_STRPTR a, CONST_STRPTR b);
 
 // Settings files (TavrinConfig).
 BOOL LoadConfig();

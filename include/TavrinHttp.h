@@ -18,6 +18,9 @@ constexpr size_t NEWS_REQUEST_SIZE = 120;
 // that does not exist.
 BOOL BuildNewsRequest(char *request, LONG side);
 
+// Writes the last download of any channel to "ram:rss-file", for looking at what the server really sent.
+void DumpAnswer(CONST_STRPTR buffer, ULONG count);
+
 // Splits a server address "a.b.c.d" or "a.b.c.d:port" into the address (at most hostSize-1
 // characters) and the port, 80 when none is given. FALSE when the port is no number from 1 to
 // 65535 or the address does not fit.

@@ -1,6 +1,6 @@
 #pragma once
 
-// The user texts. Their numbers (LocaleIDs), their built-in defaults (STR_ and gb_CatalogDefaults;
+// The user texts. Their numbers (LocaleIDs) and built-in defaults (STR_ and gb_CatalogDefaults,
 // German for most) come from catalogs/Tavrin.cd, made into TavrinStrings.h at build time. Every text
 // is looked up when it is used.
 

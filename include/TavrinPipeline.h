@@ -19,6 +19,15 @@ BOOL PrepareDescription(CONST_STRPTR buffer, ULONG buflen, CONST_STRPTR title);
 BOOL CreateFeedEntry(
     exec::List *list, CONST_STRPTR title, CONST_STRPTR link, CONST_STRPTR meldung, CONST_STRPTR date, LONG side);
 
+// How the entities &lt; &gt; &amp; &quot; are decoded: the article page takes them in any case and
+// reports the others on the console; a title takes them in exact case and keeps the others silently.
+enum EntityRules : UBYTE { ENTITIES_IN_PAGE, ENTITIES_IN_TITLE };
+
+// Decodes the first `length` characters of `text` into `out`, writing at most `room` characters and no
+// NUL; returns how many it wrote. `text` is NUL-terminated somewhere behind `length`: an entity that
+// begins before `length` is read on across it, never past the NUL. Unknown entities stay as they are.
+ULONG DecodeEntities(CONST_STRPTR text, ULONG length, STRPTR out, ULONG room, EntityRules rules);
+
 // "DD Mon YYYY ..." as "DD-MM-YY" in a static buffer that the next call overwrites; null when no month
 // name follows the day or the text is too short to hold a year.
 STRPTR ConvertToUniDate(CONST_STRPTR str);

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "Tavrin.h"
+#include "TavrinCause.h"
+#include "TavrinFeedHttp.h"
 #include "TavrinLocale.h"
 #include "platform/dos.h"
 #include "platform/notify.h"
@@ -40,12 +42,25 @@ static CONST_STRPTR ChannelName(LONG side)
     return side == Kestrel_german ? "german" : side == Kestrel_english ? "english" : "???";
 }
 
-// Parses the channel's received text into its list. The parse cuts the fields out of the text with
-// NULs, so the buffer is good for nothing afterwards: its memory goes back to the system until the
-// next download of the channel fills it again.
+// A channel given by the address of a feed is fetched and read as one; the others get their fixed
+// request and the news parser.
+static BOOL FetchChannel(LONG side)
+{
+    return IsFeedChannel(side) ? getFeedInternal(side) : getNewsInternal(gb_Buffer[side], side);
+}
+
+static ULONG FetchedLength(LONG side)
+{
+    return IsFeedChannel(side) ? gb_Feed[side].length : static_cast<ULONG>(strlen(gb_Buffer[side]));
+}
+
+// Parses the channel's received text into its list. The news parser cuts the fields out of the text
+// with NULs, and a feed keeps a copy of its own, so the buffer is good for nothing afterwards: its
+// memory goes back to the system until the next download of the channel fills it again.
 static BOOL ParseChannel(LONG side)
 {
-    const BOOL parsed = ParseNewsfile(&gb_List[side], gb_Buffer[side], side);
+    const BOOL parsed
+        = IsFeedChannel(side) ? ParseFeedChannel(side) : ParseNewsfile(&gb_List[side], gb_Buffer[side], side);
     exec::DiscardMemory(gb_Buffer[side], gb_RSSBufSize + 1);
     return parsed;
 }
@@ -55,9 +70,9 @@ static BOOL ParseChannel(LONG side)
 static LONG RebuildChannel(LONG side)
 {
     FreigebenList(&gb_List[side]);
-    if (!getNewsInternal(gb_Buffer[side], side))
+    if (!FetchChannel(side))
         return -1;
-    CheckDebug("  parse %ld bytes ...\n", static_cast<long>(strlen(gb_Buffer[side])));
+    CheckDebug("  parse %ld bytes ...\n", static_cast<long>(FetchedLength(side)));
     ParseChannel(side);
     if (side != Kestrel_german && side != Kestrel_english)
         return 0;
@@ -147,6 +162,7 @@ void CheckToAllNews()
         SetDockState(State_nonet);
         return;
     }
+    NoteGoodCheck();
 
     CheckDebug("\noldstate = %d\n", static_cast<int>(oldstate));
     BOOL newGerman = german == 1 && !(oldstate & State_german);
@@ -186,10 +202,15 @@ void RenewList(LONG side)
     gui::SetListBrowserLabels(gb_NewslistGad, nullptr, -1);
     FreigebenList(&gb_List[side]);
     gui::SetBusyPointer(gb_WindowObj, true);
-    if (getNewsInternal(gb_Buffer[side], side) && ParseChannel(side)) {
+    const BOOL fetched = FetchChannel(side);
+    if (fetched && ParseChannel(side)) {
         MarkChannelSeen(side);
         SaveTimestamp();
     }
+    // The fixed request's download has shown its own requesters; a feed's failure is told here, to the
+    // user who asked for the reload, while an automatic check only shows it in the dock.
+    if (!fetched && gb_Win && IsFeedChannel(side))
+        ShowFeedFailure(side);
     gui::SetBusyPointer(gb_WindowObj, false);
     gui::SetListBrowserLabels(gb_NewslistGad, &gb_List[side], -1);
 }

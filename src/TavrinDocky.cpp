@@ -1,7 +1,9 @@
 #include "TavrinDocky.h"
 
+#include <cstdio>
 #include <new>
 
+#include "TavrinCause.h"
 #include "TavrinLocale.h"
 #include "platform/docky.h"
 #include "platform/dos.h"
@@ -122,6 +124,23 @@ BOOL DrawAndTick(TavrinDockyData *dd)
     return TRUE;
 }
 
+// The tooltip: the state in words, on a line of its own when the last check went well, and in the
+// no-network state why the last download failed. Composed on the dock's thread from the words that the
+// program task keeps, into a buffer of that thread, which the dock copies at once.
+CONST_STRPTR Hint(LONG state)
+{
+    thread_local char hint[640];
+    if (state < 0 || state >= LONG(PICTURE_COUNT))
+        return "";
+    char checked[160], cause[320] = "";
+    FormatLastCheck(checked, sizeof checked);
+    const LONG text = gb_NetCause.load();
+    if (state == State_nonet && text)
+        FormatCause(cause, sizeof cause, text, gb_NetStatus.load(), gb_NetReason.load(), nullptr);
+    snprintf(hint, sizeof hint, "%s\n%s%s%s", GetString(kStateHints[state]), checked, cause[0] ? "\n" : "", cause);
+    return hint;
+}
+
 uint32_t _manager_Obtain(exec::Interface *self)
 {
     return ++self->RefCount;
@@ -183,12 +202,9 @@ BOOL _docky_DockyGet(exec::Interface *self, ULONG msgType, void *msgData)
     case DOCKYGET_Name:
         *static_cast<CONST_STRPTR *>(msgData) = "Tavrin";
         return TRUE;
-    case DOCKYGET_Hint: {
-        LONG state = dd->state;
-        bool known = state >= 0 && state < LONG(PICTURE_COUNT);
-        *static_cast<CONST_STRPTR *>(msgData) = known ? GetString(kStateHints[state]) : "";
+    case DOCKYGET_Hint:
+        *static_cast<CONST_STRPTR *>(msgData) = Hint(dd->state);
         return TRUE;
-    }
     }
     return FALSE;
 }

@@ -2,6 +2,7 @@
 #include <new>
 
 #include "Tavrin.h"
+#include "TavrinFeedHttp.h"
 #include "TavrinLocale.h"
 
 // The main window: built once at start-up, opened and closed by the event loop, released at shutdown.
@@ -179,6 +180,7 @@ void DestroyAllObjects()
         delete[] gb_Buffer[i];
         gb_Buffer[i] = nullptr;
     }
+    FreeFeedChannels();
 }
 
 void DoSnapshot()

@@ -1,8 +1,10 @@
 #include "TavrinHttp.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "TavrinCause.h"
 #include "TavrinLocale.h"
 #include "platform/dos.h"
 #include "platform/net.h"
@@ -34,15 +36,40 @@ void ShowConnectionError(LONG id)
         ShowError(id);
 }
 
+// A failure in the system's words, kept for the dock and the debug line.
+void NoteSocketFailure(LONG text, int error)
+{
+    NetCause cause {text, 0, 0, ""};
+    if (error)
+        Strlcpy(cause.detail, strerror(error), sizeof cause.detail);
+    NoteFailure(cause);
+}
+
+// Refused, unreachable and timed out are told apart by the system's error.
+void NoteConnectFailure(net::Result result, int error)
+{
+    if (result == net::Result::TimedOut || error == ETIMEDOUT)
+        NoteSocketFailure(ERR_NetTimedOut, 0);
+    else if (error == ECONNREFUSED)
+        NoteSocketFailure(ERR_NetRefused, 0);
+    else if (error == ENETUNREACH || error == EHOSTUNREACH)
+        NoteSocketFailure(ERR_NetUnreachable, 0);
+    else
+        NoteSocketFailure(ERR_NetFailed, error);
+}
+
 BOOL ConnectToServer(net::Socket *sock, LONG side)
 {
-    if (side == VEdod_german)
-        return net::Connect(sock, gb_VEdodADR, HTTP_PORT) == net::Result::Ok;
     char host[sizeof gb_NewsADR];
-    UWORD port;
-    if (!SplitServerAddress(gb_NewsADR, host, sizeof host, &port))
-        return FALSE;
-    return net::Connect(sock, host, port) == net::Result::Ok;
+    UWORD port = HTTP_PORT;
+    if (side == VEdod_german)
+        Strlcpy(host, gb_VEdodADR, sizeof host);
+    else if (!SplitServerAddress(gb_NewsADR, host, sizeof host, &port))
+        host[0] = 0; // no address at all: the connect fails
+    const net::Result result = net::Connect(sock, host, port);
+    if (result != net::Result::Ok)
+        NoteConnectFailure(result, net::Error(sock));
+    return result == net::Result::Ok;
 }
 
 BOOL SendRequest(net::Socket *sock, CONST_STRPTR request)
@@ -81,12 +108,15 @@ BOOL ReceiveAnswer(net::Socket *sock, char *buffer, ULONG *count)
         buffer[*count] = 0;
         if (n == 0)
             return TRUE;
+        const int error = net::Error(sock);
+        NoteSocketFailure(error == ETIMEDOUT ? ERR_NetTimedOut : ERR_NetBroken, error == ETIMEDOUT ? 0 : error);
         ShowError(ERR_ReceiveDataError);
         return FALSE;
     }
 }
 
-// The last download of any channel, for looking at what the server really sent.
+} // namespace
+
 void DumpAnswer(CONST_STRPTR buffer, ULONG count)
 {
     dos::File *file = dos::Open("ram:rss-file", dos::MODE_NEWFILE);
@@ -95,8 +125,6 @@ void DumpAnswer(CONST_STRPTR buffer, ULONG count)
     dos::Write(file, buffer, static_cast<int32_t>(count));
     dos::Close(file);
 }
-
-} // namespace
 
 BOOL BuildNewsRequest(char *request, LONG side)
 {
@@ -153,10 +181,11 @@ BOOL getNewsInternal(char *buffer, LONG side)
 
     net::Socket *sock = net::OpenStream();
     if (!sock) {
+        NoteSocketFailure(ERR_NetFailed, 0);
         ShowConnectionError(ERR_CanNotCreateSocket);
         return FALSE;
     }
-    // Refused, unreachable and timed out alike.
+    // Refused, unreachable and timed out alike for the user; the dock's tooltip tells them apart.
     if (!ConnectToServer(sock, side)) {
         net::Close(sock);
         ShowConnectionError(ERR_CanNotConnectServer);
@@ -166,6 +195,7 @@ BOOL getNewsInternal(char *buffer, LONG side)
     if (gb_Debug & DEBUG_HTTP)
         dos::Printf(" Attempting to send %ld bytes to server\n", static_cast<long>(strlen(request)));
     if (!SendRequest(sock, request)) {
+        NoteSocketFailure(ERR_NetBroken, net::Error(sock));
         net::Close(sock);
         ShowError(ERR_SendDataError);
         return FALSE;

@@ -276,35 +276,11 @@ STRPTR ConvertToUniDate(CONST_STRPTR str)
 
 STRPTR HtmlToAscii(STRPTR str)
 {
-    static const TagText entities[] = {{"&amp;", 5}, {"&quot;", 6}, {"&lt;", 4}, {"&gt;", 4}};
-    static const char decoded[] = {'&', '"', '<', '>'};
-    constexpr size_t MAX_OUT = 99;
-    // Most titles hold no entity: they are only cut.
-    const char *amp = strchr(str, '&');
-    if (!amp || amp - str >= ptrdiff_t(MAX_OUT)) {
-        if (strnlen(str, MAX_OUT + 1) > MAX_OUT)
-            str[MAX_OUT] = '\0';
-        return str;
-    }
+    constexpr ULONG MAX_OUT = 99;
+    // 99 characters come from at most 99 entities of at most 6 characters; the rest is never read.
+    constexpr ULONG MAX_IN = MAX_OUT * 6;
     char out[MAX_OUT + 1];
-    size_t len = strlen(str);
-    size_t i = size_t(amp - str), o = i;
-    memcpy(out, str, i);
-    while (i < len && o < MAX_OUT) {
-        int e = 4;
-        if (str[i] == '&') {
-            e = 0;
-            while (e < 4 && !StartsWith(str + i, entities[e]))
-                e++;
-        }
-        if (e < 4) {
-            out[o] = decoded[e];
-            i += entities[e].len;
-        } else {
-            out[o] = str[i++];
-        }
-        o++;
-    }
+    const ULONG o = DecodeEntities(str, ULONG(strnlen(str, MAX_IN)), out, MAX_OUT, ENTITIES_IN_TITLE);
     out[o] = '\0';
     memcpy(str, out, o + 1);
     return str;

@@ -4,8 +4,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
+#include "TavrinFeedHttp.h"
 #include "TavrinLocale.h"
 #include "platform/application.h"
 #include "platform/dos.h"
@@ -82,6 +82,17 @@ struct StartOptions {
     char skin[sizeof(gb_SkinPath)]; // the SKIN tool type, applied once the home directory is current
 };
 
+// Channels given by the address of a feed, and a CA of the user's own for their servers.
+static void ApplyFeedToolTypes(char **tt)
+{
+    for (ULONG side = 0; side < FEED_CHANNELS; side++) {
+        if (CONST_STRPTR url = icon::FindToolType(tt, gb_FeedToolTypes[side]))
+            CopyOption(gb_Feed[side].url, url, sizeof(gb_Feed[side].url));
+    }
+    if (CONST_STRPTR cafile = icon::FindToolType(tt, "CAFILE"))
+        CopyOption(gb_CAFile, cafile, sizeof(gb_CAFile));
+}
+
 static void ApplyToolTypes(char **tt, StartOptions *opt)
 {
     CONST_STRPTR startdelay = icon::FindToolType(tt, "STARTDELAY");
@@ -112,13 +123,14 @@ static void ApplyToolTypes(char **tt, StartOptions *opt)
     }
     if (gb_RSSBufSize < kMinRSSBufSize)
         gb_RSSBufSize = kMinRSSBufSize;
-    if (iconify && strcasecmp(iconify, "WINDOW") == 0)
+    if (iconify && SameNoCase(iconify, "WINDOW"))
         gb_Iconify = TRUE;
     if (debug)
         gb_Debug = DebugFromWords(debug);
     if (gb_Debug)
         dos::Printf("Icon: startdelay = %ld opengui = %ld debug = %ld\n", static_cast<long>(opt->startdelay),
             static_cast<long>(opt->opengui ? 1 : 0), static_cast<long>(gb_Debug));
+    ApplyFeedToolTypes(tt);
 }
 
 static void ReadToolTypes(const icon::WBStartup *wbs, StartOptions *opt)
@@ -319,6 +331,7 @@ int TavrinMain(int argc, char **argv)
     SetupSkin(opt.skin[0] ? opt.skin : kDefaultSkin);
     SetAmiUpdateENVVariable("Tavrin");
     gb_Catalog = locale::OpenCatalog("Tavrin.catalog", 1);
+    CheckFeedAddresses();
     if (opt.startdelay > 0)
         dos::Delay(static_cast<ULONG>(opt.startdelay) * 50);
     if (exec::Version() <= 52 && gb_Debug)

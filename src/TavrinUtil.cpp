@@ -12,3 +12,13 @@ ULONG Strlcpy(char *dst, CONST_STRPTR src, ULONG size)
     }
     return static_cast<ULONG>(len);
 }
+
+BOOL SameNoCase(CONST_STRPTR a, CONST_STRPTR b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c; };
+    while (*a && lower(*a) == lower(*b)) {
+        a++;
+        b++;
+    }
+    return lower(*a) == lower(*b);
+}

@@ -116,9 +116,11 @@ TEST(Faults, TheRealProgramStartsAmongHostileFilesAndEndsWhenTold)
             "DEBUG=START,HTTP\nOPENGUI\nNEWSADR=" + server.address() + "\n" + std::string(70000, '#')
                 + "\nSTARTDELAY=9\n");
         auto tavrin = Tavrin();
-        ASSERT_TRUE(tavrin.Await(run ? " Attempting to send" : "Icon: startdelay = 0 ")) << run;
+        ASSERT_TRUE(tavrin.Await(run ? " Attempting to send" : "Icon: startdelay = 0 "))
+            << "run " << run << " printed only:\n"
+            << tavrin.Output();
         kill(tavrin.pid, SIGTERM);
-        EXPECT_EQ(tavrin.Exit(SIGTERM), 0) << run;
+        ASSERT_EQ(tavrin.Exit(SIGTERM), 0) << "run " << run << " did not end when told:\n" << tavrin.Output();
     }
     EXPECT_EQ(testplat::ReadFile(conf).size(), 428u);
     EXPECT_EQ(ModeOf(dev.ram()), 01777u);
@@ -133,8 +135,8 @@ TEST(Faults, TheRealProgramStartsAmongHostileFilesAndEndsWhenTold)
     mkdir(target.c_str(), 0755);
     symlink(target.c_str(), tmp.file("tavrin").c_str());
     auto refused = Tavrin("-u TAVRIN_ASSIGN_RAM XDG_RUNTIME_DIR=" + tmp.path());
-    ASSERT_TRUE(refused.Await("Registriere Anwendung"));
-    EXPECT_EQ(refused.Exit(SIGTERM), 0);
+    ASSERT_TRUE(refused.Await("Registriere Anwendung")) << "printed only:\n" << refused.Output();
+    EXPECT_EQ(refused.Exit(SIGTERM), 0) << "did not end when told:\n" << refused.Output();
     EXPECT_EQ(ModeOf(target), 0755u);
     EXPECT_FALSE(testplat::FileExists(target + "/Tavrin.lock"));
 }
@@ -285,8 +287,8 @@ TEST(Faults, AnXServerThatDoesNotAnswerCountsAsNoDisplay)
 {
     testplat::Devices dev;
     auto tavrin = Tavrin("-u QT_QPA_PLATFORM DISPLAY=:87");
-    EXPECT_TRUE(tavrin.Await("Error: Requester kann nicht erzeugt werden !"));
-    EXPECT_EQ(tavrin.Exit(), 0);
+    EXPECT_TRUE(tavrin.Await("Error: Requester kann nicht erzeugt werden !")) << "printed only:\n" << tavrin.Output();
+    EXPECT_EQ(tavrin.Exit(), 0) << "did not end by itself:\n" << tavrin.Output();
 }
 
 } // namespace

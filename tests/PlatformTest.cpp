@@ -1,15 +1,20 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 #include "platform/TestPlatform.h"
 #include "platform/dos.h"
 #include "platform/exec.h"
 #include "platform/host.h"
 #include "platform/icon.h"
+#include "platform/posix/PosixDos.h"
 
 namespace {
 
@@ -34,6 +39,54 @@ TEST(Paths, DevicesAreCaseInsensitiveAndRedirectable)
         char buf[1024];
         EXPECT_EQ(dos::ResolvePath(c.path, buf, sizeof(buf)) ? std::string(buf) : "<none>", c.host) << c.path;
     }
+}
+
+// The default RAM: lies in a shared place; what is found there under its name is used only when it is
+// the user's own directory that no one else may write, which it then is made private.
+TEST(Paths, TheDefaultRamDirectoryIsPrivate)
+{
+    testplat::TempDir runtime;
+    const std::string ram = runtime.file("tavrin");
+    const auto Directory = [&](mode_t mode) {
+        mkdir(ram.c_str(), 0700);
+        chmod(ram.c_str(), mode);
+    };
+    const struct {
+        const char *name;
+        std::function<void()> make;
+        const char *refusal; // null: used
+        mode_t mode; // of the directory afterwards
+    } kCases[] = {
+        {"missing", [] {}, nullptr, 0700},
+        {"private", [&] { Directory(0700); }, nullptr, 0700},
+        {"readable by the group", [&] { Directory(0750); }, nullptr, 0700},
+        {"writable by the group", [&] { Directory(0770); }, "may be written by others", 0770},
+        {"writable by all", [&] { Directory(01777); }, "may be written by others", 01777},
+        {"a link", [&] { symlink(runtime.path().c_str(), ram.c_str()); }, "is a symbolic link", 0},
+        {"a file", [&] { testplat::WriteFile(ram, ""); }, "is no directory", 0},
+    };
+    const char *runtimeBefore = getenv("XDG_RUNTIME_DIR");
+    const std::optional<std::string> saved = runtimeBefore ? std::optional<std::string>(runtimeBefore) : std::nullopt;
+    unsetenv("TAVRIN_ASSIGN_RAM");
+    setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(ram);
+        c.make();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(posix_dos::PrivateRamDir(), c.refusal ? "" : ram + "/");
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(message.find(c.refusal ? c.refusal : "Tavrin:") != std::string::npos, c.refusal != nullptr)
+            << message;
+        struct stat st { };
+        if (c.mode) {
+            EXPECT_TRUE(lstat(ram.c_str(), &st) == 0 && (st.st_mode & 07777) == c.mode) << std::oct << st.st_mode;
+        }
+    }
+    if (saved)
+        setenv("XDG_RUNTIME_DIR", saved->c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST(ToolTypes, StartLineFirstThenTheIconFileByWorkbenchRules)

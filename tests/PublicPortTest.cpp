@@ -51,7 +51,7 @@ protected:
 };
 
 // The socket of a crashed run is replaced; then each connection is one message named by its first
-// line. The socket of a running instance, or any other file on the path, is kept.
+// line. The socket of a running instance or of a successor, or any other file on the path, is kept.
 TEST_F(PublicPortTest, OneConnectionIsOneMessageNamedByItsFirstLine)
 {
     const struct {
@@ -71,6 +71,15 @@ TEST_F(PublicPortTest, OneConnectionIsOneMessageNamedByItsFirstLine)
         EXPECT_EQ(RoundTrip(c.sent, c.endInput), c.name);
     exec::RemPort(port);
     EXPECT_FALSE(testplat::FileExists(path));
+
+    // Another instance that took the name over meanwhile keeps its socket.
+    ASSERT_TRUE(exec::AddPort(port, PortName));
+    unlink(path.c_str());
+    const int successor = Socket(bind);
+    exec::RemPort(port);
+    EXPECT_TRUE(testplat::FileExists(path));
+    close(successor);
+    unlink(path.c_str());
 
     int live = Socket(bind);
     ASSERT_EQ(listen(live, 4), 0);

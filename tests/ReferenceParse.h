@@ -12,27 +12,45 @@
 #include "TavrinPipeline.h"
 #include "platform/dos.h"
 
+// The four entities of the `len` characters at `text` decoded one character at a time, at most `room`
+// characters written: in any case with unknown ones reported, as the page does, or in exact case
+// silently, as titles are.
+inline std::string ReferenceDecode(const char *text, size_t len, size_t room, bool anyCase)
+{
+    static const char *const entities[] = {"&lt;", "&gt;", "&amp;", "&quot;"};
+    const auto compare = anyCase ? strncasecmp : strncmp;
+    std::string out;
+    for (size_t i = 0; i < len && out.size() < room; i++) {
+        int e = 0;
+        while (text[i] == '&' && e < 4 && compare(text + i, entities[e], strlen(entities[e])) != 0)
+            e++;
+        if (text[i] != '&') {
+            out += text[i];
+        } else if (e < 4) {
+            out += "<>&\""[e];
+            i += strlen(entities[e]) - 1;
+        } else {
+            if (anyCase)
+                dos::Printf("Nicht unterstütztes Sonderzeichen: %.6s\n", text + i);
+            out += '&';
+        }
+    }
+    return out;
+}
+
 // The page of PrepareDescription for the `len` characters at `text`.
 inline std::string ReferencePage(const char *text, ULONG len, const std::string &title)
 {
-    static const char *const entities[] = {"&lt;", "&gt;", "&amp;", "&quot;"};
     const std::string end = "</body>\n</html>\n";
-    std::string page = ("<html>\n<body>\n<h3>" + title + "</h3>\n").substr(0, 99);
-    for (ULONG i = 0; i < std::min<ULONG>(len, 5950) && page.size() < MELDUNG_SIZE - 1 - end.size(); i++) {
-        int e = 0;
-        while (text[i] == '&' && e < 4 && strncasecmp(text + i, entities[e], strlen(entities[e])) != 0)
-            e++;
-        if (text[i] != '&') {
-            page += text[i];
-        } else if (e < 4) {
-            page += "<>&\""[e];
-            i += ULONG(strlen(entities[e])) - 1;
-        } else {
-            dos::Printf("Nicht unterstütztes Sonderzeichen: %.6s\n", text + i);
-            page += '&';
-        }
-    }
-    return page + end;
+    const std::string header = ("<html>\n<body>\n<h3>" + title + "</h3>\n").substr(0, 99);
+    return header
+        + ReferenceDecode(text, std::min<ULONG>(len, 5950), MELDUNG_SIZE - 1 - end.size() - header.size(), true) + end;
+}
+
+// A title as HtmlToAscii leaves it.
+inline std::string ReferenceTitle(const char *title)
+{
+    return ReferenceDecode(title, strlen(title), 99, false);
 }
 
 // Cuts the field behind `open` up to `close` in place and moves `pos` behind the field. `skip`

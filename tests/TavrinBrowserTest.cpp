@@ -58,6 +58,8 @@ TEST(BrowserTest, WhichBrowserGetsWhat)
     gb_NewslistGad = gui::NewListBrowser(GID_Newslist, nullptr);
     CreateEntry(&channel.list, "Eins", Link, Page, "", Kestrel_german);
     const std::string page = dev.ram() + "trmeldung.html";
+    // "URL:" and the address in 299 bytes, and in 300, which the device's command cannot hold whole.
+    const std::string fits = "https://kestrel-review.example/" + std::string(264, 'a'), tooLong = fits + "b";
     const struct {
         const char *name;
         const char *urlHandler; // the script installed as xdg-open, or null
@@ -84,6 +86,10 @@ TEST(BrowserTest, WhichBrowserGetsWhat)
             {"--new-window", "--private", " -x"}, ""},
         {"option", Recorder, 0, Start, "--renderer-cmd-prefix=pw", "mybrowser", {}, {},
             NotAvailable("--renderer-cmd-prefix=pw")},
+        {"short option", nullptr, 0, Start, "-x", "mybrowser", {}, {}, NotAvailable("-x")},
+        {"longest address", Recorder, 0, Start, fits.c_str(), "mybrowser", {fits}, {}, ""},
+        {"address too long to be cut", Recorder, 0, Start, tooLong.c_str(), "mybrowser", {}, {},
+            "Error: can not start browser."},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -72,7 +72,9 @@ TEST_F(ConfigTest, LoadTable)
         if (c.length >= 0)
             testplat::WriteFile(conf, bytes.substr(0, c.length));
         gb_Debug = c.debug;
+        const auto open = testplat::OpenDescriptors();
         EXPECT_EQ(LoadConfig(), c.length >= 0);
+        EXPECT_EQ(testplat::OpenDescriptors(), open); // the file is closed, whole or damaged
         EXPECT_EQ(testplat::Requesters().empty() ? "" : testplat::Requesters()[0].body,
             c.damaged ? "Damaged config file (conf)" : "");
         EXPECT_EQ(gb_WinLeft, c.length >= 16 ? -20 : 250); // the geometry is taken when it is whole
@@ -84,7 +86,9 @@ TEST_F(ConfigTest, LoadTable)
 TEST_F(ConfigTest, CutTimestampFileIsReported)
 {
     testplat::WriteFile(ts, TestData("config/Tavrin.ts").substr(0, 7));
+    const auto open = testplat::OpenDescriptors();
     EXPECT_TRUE(LoadTimestamp());
+    EXPECT_EQ(testplat::OpenDescriptors(), open);
     EXPECT_EQ(testplat::Requesters().at(0).body, "Damaged config file (ts)");
 }
 

@@ -6,10 +6,11 @@
 #include <tuple>
 #include <vector>
 
+#include "TavrinCause.h"
+#include "TavrinLocale.h"
 #include "platform/FakePicture.h"
 #include "platform/TestPlatform.h"
 #include "platform/docky.h"
-#include "platform/host.h"
 #include "platform/icon.h"
 
 namespace {
@@ -74,15 +75,13 @@ TEST_F(DockyTest, QueriesAndNotifications)
     const struct {
         bool query;
         uint32_t msgType;
-        MsgData msgData; // a query's: the exec version
+        MsgData msgData; // a notification's
         bool handled;
         uint64_t answer;
         uint32_t signals;
     } kCases[] = {
-        {true, DOCKYGET_Version, 53, true, 0x00350001, 0},
-        {true, DOCKYGET_Version, 52, true, 0x00320031, 0},
-        {true, DOCKYGET_GetSize, 54, true, 40ull << 32 | 48, 0}, // a clone starts with the size of TR0.png
-        {true, 7, 54, false, kUntouched, 0},
+        {true, DOCKYGET_GetSize, 0, true, 40ull << 32 | 48, 0}, // a clone starts with the size of TR0.png
+        {true, 7, 0, false, kUntouched, 0},
         {false, DOCKYSET_RenderDestination, Ptr(&toRp), true, kUntouched, 0},
         {false, DOCKYSET_RenderDestination, Ptr(&otherMode), true, kUntouched, 0}, // sets the size only
         {false, DOCKYSET_RenderDestination, 0, false, kUntouched, 0},
@@ -93,7 +92,6 @@ TEST_F(DockyTest, QueriesAndNotifications)
     };
     for (const auto &c : kCases) {
         uint64_t answer = kUntouched;
-        exec_host::SetVersion(c.query ? uint16_t(c.msgData) : 54, 0);
         bool handled = c.query ? DockyGet(icon, c.msgType, &answer) : DockySet(icon, c.msgType, c.msgData);
         EXPECT_EQ(handled, c.handled) << c.msgType;
         EXPECT_EQ(answer, c.answer) << c.msgType;
@@ -147,6 +145,38 @@ TEST_F(DockyTest, DueTimeMovesOnByTheInterval)
         EXPECT_EQ(TakeSignals(), c.task && c.ticks ? SIGBREAKF_CTRL_E : 0u) << c.due.ds_Minute;
         EXPECT_EQ(rec()->state, c.arm ? State_check : State_german);
     }
+}
+
+// The tooltip names the state, then on a line of its own when the last check went well; without network
+// a further line says why the last download failed.
+TEST_F(DockyTest, TheTooltipSaysWhenAndWhy)
+{
+    const LONG at1405 = kToday * 1440 + 14 * 60 + 5, at0907 = kToday * 1440 + 9 * 60 + 7;
+    const struct {
+        LONG state, lastCheck, cause, status, reason;
+        std::string hint;
+    } kCases[] = {
+        {State_none, 0, 0, 0, 0, "Keine neuen News\nNoch nicht geprüft"},
+        {State_check, 0, 0, 0, 0, "Suche nach neuen News ...\nNoch nicht geprüft"},
+        {State_german, at1405, ERR_NetRefused, 0, 0, "Neue deutsche News liegen vor !\nZuletzt geprüft: 14:05"},
+        {State_nonet, at0907, ERR_NetHttpStatus, 503, 0, "Kein Netzwerk\nZuletzt geprüft: 09:07\nHTTP-Status 503"},
+        {State_nonet, 0, ERR_NetRefused, 0, 0, "Kein Netzwerk\nNoch nicht geprüft\nVerbindung abgewiesen"},
+        {State_nonet, at1405, ERR_NetCertificate, 0, ERR_CertOtherName,
+            "Kein Netzwerk\nZuletzt geprüft: 14:05\nZertifikat nicht vertrauenswürdig (ausgestellt für einen anderen "
+            "Namen)"},
+        {6, at1405, ERR_NetRefused, 0, 0, ""},
+    };
+    for (const auto &c : kCases) {
+        rec()->state = c.state;
+        gb_LastCheck = c.lastCheck;
+        gb_NetCause = c.cause;
+        gb_NetStatus = c.status;
+        gb_NetReason = c.reason;
+        const char *hint = nullptr;
+        ASSERT_TRUE(DockyGet(icon, DOCKYGET_Hint, &hint));
+        EXPECT_EQ(hint, c.hint);
+    }
+    gb_LastCheck = gb_NetCause = gb_NetStatus = gb_NetReason = 0;
 }
 
 // Slot 0 is 48×40; the state's own picture may be larger or smaller.

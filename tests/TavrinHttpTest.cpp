@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Tavrin.h"
+#include "TavrinCause.h"
 #include "TavrinLocale.h"
 #include "platform/LoopbackServer.h"
 #include "platform/TestPlatform.h"
@@ -71,37 +72,46 @@ TEST_F(GetNewsInternalTest, DownloadsByServerBehaviour)
         BOOL result;
         bool sent; // the channel's request reached the server
         Texts requesters;
+        LONG cause = 0; // kept for the dock: why the download failed
         bool debug = false;
     } cases[] = {
         {Mode::Answer, "<title>x</title>", false, Kestrel_german, TRUE, true, {}},
         {Mode::Answer, "<title>y</title>", false, Kestrel_english, TRUE, true, {}},
         {Mode::CloseAtOnce, "", false, Kestrel_german, TRUE, true, {}},
-        // Failing to connect, refused or timed out, only bothers the user while the window is open.
-        {Mode::Refusing, "", false, Kestrel_german, FALSE, false, {}},
-        {Mode::Refusing, "", true, Kestrel_german, FALSE, false, {STR_ERR_CanNotConnectServer}},
-        {Mode::Backlogged, "", true, Kestrel_german, FALSE, false, {STR_ERR_CanNotConnectServer}},
+        // Failing to connect, refused or timed out, only bothers the user while the window is open; the
+        // dock tells the two apart.
+        {Mode::Refusing, "", false, Kestrel_german, FALSE, false, {}, ERR_NetRefused},
+        {Mode::Refusing, "", true, Kestrel_german, FALSE, false, {STR_ERR_CanNotConnectServer}, ERR_NetRefused},
+        {Mode::Backlogged, "", true, Kestrel_german, FALSE, false, {STR_ERR_CanNotConnectServer}, ERR_NetTimedOut},
         // A receive time-out always does; the part received stays terminated.
-        {Mode::Silent, "partial", false, Kestrel_german, FALSE, true, {STR_ERR_ReceiveDataError}},
+        {Mode::Silent, "partial", false, Kestrel_german, FALSE, true, {STR_ERR_ReceiveDataError}, ERR_NetTimedOut},
         {Mode::Answer, "", true, Arsschanel_max, FALSE, false, {}},
-        {Mode::Answer, "<title>x</title>", false, Kestrel_german, TRUE, true, {}, true},
+        {Mode::Answer, "<title>x</title>", false, Kestrel_german, TRUE, true, {}, 0, true},
     };
     net_host::SetIdleHook([] { gIdleCalls++; });
     for (const auto &c : cases) {
         SCOPED_TRACE(&c - cases);
         testplat::Reset();
         gIdleCalls = 0;
+        gb_NetCause = 0;
         gb_Debug = c.debug ? DEBUG_HTTP : 0;
         gb_Win = c.window ? reinterpret_cast<gui::Window *>(&gWindow) : nullptr;
-        LoopbackServer server(c.mode, c.answer);
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(Fetch(server, c.side), c.result);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            c.debug ? " Attempting to send 82 bytes to server\n Finished receiving data, 16 bytes\n" : "");
-        EXPECT_EQ(testplat::ReadFile(devices.ram() + "rss-file"), c.debug ? c.answer : "");
-        EXPECT_EQ(buffer_.c_str(), c.answer);
-        EXPECT_EQ(server.request(), c.sent ? Golden(c.side) : "");
-        EXPECT_EQ(Requesters(), c.requesters);
-        EXPECT_TRUE(c.mode != Mode::Silent || gIdleCalls > 0);
+        const auto open = testplat::OpenDescriptors();
+        {
+            LoopbackServer server(c.mode, c.answer);
+            testing::internal::CaptureStdout();
+            EXPECT_EQ(Fetch(server, c.side), c.result);
+            EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                c.debug ? " Attempting to send 82 bytes to server\n Finished receiving data, 16 bytes\n" : "");
+            EXPECT_EQ(testplat::ReadFile(devices.ram() + "rss-file"), c.debug ? c.answer : "");
+            EXPECT_EQ(buffer_.c_str(), c.answer);
+            EXPECT_EQ(server.request(), c.sent ? Golden(c.side) : "");
+            EXPECT_EQ(Requesters(), c.requesters);
+            EXPECT_EQ(gb_NetCause.load(), c.cause);
+            EXPECT_TRUE(c.mode != Mode::Silent || gIdleCalls > 0);
+        }
+        // The socket and the debug copy are closed however the download ended.
+        EXPECT_EQ(testplat::OpenDescriptors(), open);
     }
     net_host::SetIdleHook(nullptr);
     char request[NEWS_REQUEST_SIZE]; // the hidden channel's server is fixed at port 80

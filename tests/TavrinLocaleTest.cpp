@@ -46,6 +46,8 @@ TEST(CatalogReader, Table)
         {Form(kFver + Cset(2) + fine), TX_Ok, "(refused)"}, // an unknown code set
         {Form(kFver + Chunk("STRS", Be32(TX_Ok) + Be32(100) + "abc")), TX_Ok, "(refused)"},
         {Form(kFver + "STRS" + Be32(1000)), TX_Ok, "(refused)"},
+        // The last chunk's records lie behind the FORM's end, though inside the file.
+        {Form(kFver + "STRS" + Be32(16)) + Record(TX_Ok, "Fine"), TX_Ok, "(refused)"},
     };
     for (const auto &c : kCases) {
         gb_Catalog = Parse(c.bytes);
@@ -78,6 +80,7 @@ TEST(CatalogFiles, TheShippedEnglishCatalog)
     const std::string path = std::string(getenv("TAVRIN_BUILD_DIR")) + "/Catalogs/english/Tavrin.catalog";
     std::ifstream in(path, std::ios::binary);
     const std::string bytes {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_FALSE(bytes.empty()) << path << " was not built";
     const auto english = Texts(bytes);
     for (ULONG i = 0; i < gb_CatalogDefaultCount; i++) {
         const CatalogDefault &d = gb_CatalogDefaults[i];

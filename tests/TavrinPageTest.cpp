@@ -57,23 +57,37 @@ TEST(PrepareDescription, Pages)
     }
 }
 
-// Descriptions dense with entities of every case, unknown ones, and entities across the end of the
-// span, as long as a page can take: the page must be the one built character by character.
-TEST(PrepareDescription, SameAsCharacterByCharacter)
+// Texts dense with entities of every case, unknown ones, and entities across the end of the span.
+std::string EntityText(std::minstd_rand &rng, size_t length)
 {
     static const char *const pieces[] = {"&lt;", "&GT;", "&Amp;", "&quot;", "&nbsp;", "&", "&l", "&am", "a", "x", ";",
-        "\xfc", " ", "lorem ipsum dolor ", "&lt;p&gt;", "&amp;amp;"};
+        "\xfc", " ", "lorem ipsum dolor ", "&lt;p&gt;", "&amp;amp;", "&amp;", "&gt;"};
+    std::string text;
+    while (text.size() < length)
+        text += pieces[rng() % std::size(pieces)];
+    return text;
+}
+
+// Descriptions as long as a page can take, and titles: the page and the title must be the ones
+// decoded character by character.
+TEST(Entities, SameAsCharacterByCharacter)
+{
     std::minstd_rand rng(7);
     for (int n = 0; n < 300; n++) {
-        std::string text, console;
-        for (size_t length = rng() % (n % 3 == 0 ? 400 : 6200); text.size() < length;)
-            text += pieces[rng() % 16];
+        const std::string text = EntityText(rng, rng() % (n % 3 == 0 ? 400 : 6200));
         const ULONG buflen = ULONG(text.size() - std::min<size_t>(text.size(), rng() % 8));
-        const std::string title(rng() % 120, 'T'), page = Build(title, text, buflen, console);
+        const std::string title(rng() % 120, 'T');
+        std::string console;
+        const std::string page = Build(title, text, buflen, console);
         testing::internal::CaptureStdout();
         const std::string expected = ReferencePage(text.c_str(), buflen, title);
         ASSERT_EQ(console, testing::internal::GetCapturedStdout()) << "case " << n;
         ASSERT_EQ(page, expected) << "case " << n;
+    }
+    for (int n = 0; n < 300; n++) {
+        const std::string title = EntityText(rng, rng() % 130);
+        std::vector<char> buffer(title.c_str(), title.c_str() + title.size() + 1);
+        ASSERT_EQ(HtmlToAscii(buffer.data()), ReferenceTitle(title.c_str())) << title;
     }
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Tavrin.h"
+#include "TavrinFeedHttp.h"
 #include "platform/TestPlatform.h"
 #include "platform/host.h"
 #include "platform/icon.h"
@@ -208,6 +209,41 @@ TEST_F(ProgTest, EachStartUpFailureReleasesExactlyWhatExists)
         close(first);
         setenv("TAVRIN_ASSIGN_RAM", devices.ram().c_str(), 1);
     }
+}
+
+// Feed addresses and a CA of the user's own are tool types too. An address that is not http or https is
+// named in a requester at start, which then goes on.
+TEST_F(ProgTest, FeedToolTypesAndTheirRequester)
+{
+    const std::string longUrl = "https://news.test/" + std::string(FEED_URL_SIZE, 'x');
+    const struct {
+        std::vector<std::string> toolTypes;
+        std::string german, english, caFile;
+        std::vector<std::string> requesters;
+    } kCases[] = {
+        {{}, "", "", "", {}},
+        {{"GERMANFEED=https://news.test/de.xml", "ENGLISHFEED=HTTP://news.test/en", "CAFILE=/etc/my-ca.pem"},
+            "https://news.test/de.xml", "HTTP://news.test/en", "/etc/my-ca.pem", {}},
+        {{"GERMANFEED=file:///etc/passwd", "ENGLISHFEED=" + longUrl}, "file:///etc/passwd", "", "",
+            {"Feed nicht geladen: GERMANFEED=file:///etc/passwd\nNur Adressen mit http:// oder https:// werden "
+             "gelesen"}},
+        {{"ENGLISHFEED=ftp://news.test/en"}, "", "ftp://news.test/en", "",
+            {"Feed nicht geladen: ENGLISHFEED=ftp://news.test/en\nNur Adressen mit http:// oder https:// werden "
+             "gelesen"}},
+    };
+    for (const auto &c : kCases) {
+        SetUp();
+        gb_Feed[0].url[0] = gb_Feed[1].url[0] = gb_CAFile[0] = 0;
+        Start(c.toolTypes);
+        EXPECT_EQ(std::tuple(std::string(gb_Feed[0].url), std::string(gb_Feed[1].url), std::string(gb_CAFile)),
+            std::tuple(c.german, c.english, c.caFile));
+        std::vector<std::string> bodies;
+        for (const auto &r : testplat::Requesters())
+            bodies.push_back(r.body);
+        EXPECT_EQ(bodies, c.requesters);
+        EXPECT_EQ(gCalls[5], "MsgLoop");
+    }
+    gb_Feed[0].url[0] = gb_Feed[1].url[0] = gb_CAFile[0] = 0;
 }
 
 // Desktop launchers start programs in the user's home: the program moves to its own directory, or to

@@ -29,7 +29,8 @@ constexpr uint32_t DOCKYGET_FrameDelay = 3; // int32_t: ticks of 1/50 s from one
 constexpr uint32_t DOCKYGET_RenderMode = 4; // uint32_t: a DOCKYRENDERMODE_ value
 constexpr uint32_t DOCKYGET_Notifications = 5; // uint32_t: the notifications wanted, one bit each
 constexpr uint32_t DOCKYGET_Name = 6; // const char *
-// Asked by the Linux host after each redraw: the text of the icon's tooltip (const char *, UTF-8).
+// Asked by the Linux host after each redraw: the text of the icon's tooltip (const char *, UTF-8, lines
+// parted by '\n'), valid until the next query from the same thread.
 constexpr uint32_t DOCKYGET_Hint = 100;
 
 constexpr uint32_t DOCKYRENDERMODE_RP = 3; // the icon draws into a RastPort the dock gives it

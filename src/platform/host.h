@@ -57,6 +57,8 @@ namespace net_host {
 // (and hold back user input) while a download blocks the program's task.
 using IdleFn = void (*)();
 void SetIdleHook(IdleFn hook);
+// The hook set, or null: the HTTP host's waits call it as well.
+IdleFn IdleHook();
 
 } // namespace net_host
 

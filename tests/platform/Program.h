@@ -3,6 +3,8 @@
 // A program started through the shell, for the fault tests and the start bench, whose standard output
 // is read as it comes. The shell runs it with exec, so the shell's number is the program's.
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace testplat {
 
@@ -31,22 +34,34 @@ public:
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
 
-    // Reads its output until `text` has come; false when the output ends first. A program that hangs
-    // silently meets the caller's time-out.
-    bool Await(const std::string &text)
+    // Reads its output until `text` has come; false when the output ends first or `seconds` pass, so a
+    // program that hangs fails its test at once and not at the test's time-out.
+    bool Await(const std::string &text, int seconds = 20)
     {
-        for (char line[4096]; seen.find(text) == std::string::npos; seen += line)
-            if (!fgets(line, sizeof line, out))
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (seen.find(text) == std::string::npos) {
+            const auto left
+                = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            pollfd ready {fileno(out), POLLIN, 0};
+            if (left.count() <= 0 || poll(&ready, 1, int(left.count())) == 0)
                 return false;
+            char chunk[4096];
+            const ssize_t got = read(fileno(out), chunk, sizeof chunk);
+            if (got == 0 || (got < 0 && errno != EINTR))
+                return false;
+            seen.append(chunk, size_t(std::max<ssize_t>(got, 0)));
+        }
         return true;
     }
+    // What it has printed so far, for the message of a failed test.
+    const std::string &Output() const { return seen; }
     // Its exit code, or -1 when a signal ended it. Meanwhile it is sent `nagging` again and again, and
-    // SIGKILL after 30 s (a guard against hanging: a sound program ends at once).
+    // SIGKILL after 15 s (a guard against hanging: a sound program ends at once).
     int Exit(int nagging = 0)
     {
         int status = 0;
         rusage usage {};
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
         for (; pid > 0 && wait4(pid, &status, WNOHANG, &usage) == 0; poll(nullptr, 0, 1))
             kill(pid, std::chrono::steady_clock::now() > end ? SIGKILL : nagging);
         if (pid > 0)

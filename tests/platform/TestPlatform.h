@@ -3,6 +3,7 @@
 // The in-process host for program tests: requesters are recorded and answered at once, the clock
 // is a counter that Delay moves forward, files live in per-test temporary directories.
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,5 +58,9 @@ private:
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &bytes);
 bool FileExists(const std::string &path);
+
+// The process's open descriptors as "number -> what it refers to", to compare before and after a
+// call that must close what it opens.
+std::set<std::string> OpenDescriptors();
 
 } // namespace testplat

@@ -92,11 +92,13 @@ TEST(DockHost, IconShowsItsStateTicksTakesTheClickAndGoesWithTheRegistration)
 
     ASSERT_TRUE(WaitFor([] { return !Icon().kind.isEmpty(); }));
     EXPECT_EQ(Icon().kind.toStdString(), gXView.empty() ? "docklet" : gXView);
-    EXPECT_TRUE(Icon().Shows(State_check, "Tavrin: Suche nach neuen News ...")); // armed by the frame-delay query
+    EXPECT_TRUE(Icon().Shows(
+        State_check, "Tavrin: Suche nach neuen News ...\nNoch nicht geprüft")); // armed by the frame-delay query
     ASSERT_TRUE(
         WaitFor([] { return (exec::SetSignal(0, 0) & SIGBREAKF_CTRL_E) != 0; })); // the first check falls due at once
     gb_DockyData.load()->state = State_german;
-    EXPECT_TRUE(WaitFor([] { return Icon().Shows(State_german, "Tavrin: Neue deutsche News liegen vor !"); }));
+    EXPECT_TRUE(WaitFor(
+        [] { return Icon().Shows(State_german, "Tavrin: Neue deutsche News liegen vor !\nNoch nicht geprüft"); }));
     ClickIcon();
     EXPECT_TRUE(WaitFor([] { return (exec::SetSignal(0, 0) & SIGBREAKF_CTRL_F) != 0; }));
 

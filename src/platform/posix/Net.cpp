@@ -21,11 +21,19 @@ using Clock = std::chrono::steady_clock;
 struct Socket {
     int fd;
     Clock::time_point deadline; // of the whole download
+    int error; // errno of the last failed call
 };
 
 std::atomic<net_host::IdleFn> idleHook {nullptr};
 
 namespace {
+
+// Keeps `error` on the socket; returns -1.
+int Failed(Socket *s, int error)
+{
+    s->error = error;
+    return -1;
+}
 
 std::atomic<int> connectTimeoutMs {DefaultConnectTimeoutMs};
 std::atomic<int> receiveTimeoutMs {DefaultReceiveTimeoutMs};
@@ -35,9 +43,9 @@ std::atomic<int> downloadTimeoutMs {DefaultDownloadTimeoutMs};
 constexpr int kIdleSliceMs = 50;
 
 // Waits for `events` on the socket for at most timeoutMs in all, and not past the download's
-// deadline, whatever signals interrupt the wait. Returns the revents, 0 on time-out, -1 on error or
-// when a quit is pending.
-int PollFor(const Socket *s, short events, int timeoutMs)
+// deadline, whatever signals interrupt the wait. Returns the revents, 0 on time-out (ETIMEDOUT kept),
+// -1 on error or when a quit is pending (ECANCELED kept).
+int PollFor(Socket *s, short events, int timeoutMs)
 {
     const auto deadline = std::min(s->deadline, Clock::now() + std::chrono::milliseconds(timeoutMs));
     for (;;) {
@@ -48,17 +56,21 @@ int PollFor(const Socket *s, short events, int timeoutMs)
             slice = kIdleSliceMs;
         pollfd p[2] = {{s->fd, events, 0}, {exec_host::QuitFd(), POLLIN, 0}};
         const int rc = poll(p, 2, slice);
+        if (rc > 0 && p[1].revents)
+            return Failed(s, ECANCELED);
         if (rc > 0)
-            return p[1].revents ? -1 : p[0].revents;
-        if (rc == 0 && Clock::now() >= deadline)
+            return p[0].revents;
+        if (rc == 0 && Clock::now() >= deadline) {
+            s->error = ETIMEDOUT;
             return 0;
+        }
         if (rc == 0) {
             if (idle)
                 idle();
             continue;
         }
         if (errno != EINTR)
-            return -1;
+            return Failed(s, errno);
     }
 }
 
@@ -71,7 +83,7 @@ bool SetBlocking(int fd, bool blocking)
 }
 
 // Finishes a non-blocking connect that is under way.
-Result AwaitConnect(const Socket *s)
+Result AwaitConnect(Socket *s)
 {
     const int revents = PollFor(s, POLLOUT, connectTimeoutMs.load());
     if (revents == 0)
@@ -80,9 +92,12 @@ Result AwaitConnect(const Socket *s)
         return Result::Failed;
     int error = 0;
     socklen_t len = sizeof error;
-    if (getsockopt(s->fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0)
-        return Result::Failed;
-    return Result::Ok;
+    if (getsockopt(s->fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0)
+        error = errno;
+    if (error == 0)
+        return Result::Ok;
+    Failed(s, error);
+    return error == ETIMEDOUT ? Result::TimedOut : Result::Failed;
 }
 
 } // namespace
@@ -92,7 +107,7 @@ Socket *OpenStream()
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return nullptr;
-    auto *s = new (std::nothrow) Socket {fd, Clock::now() + std::chrono::milliseconds(downloadTimeoutMs.load())};
+    auto *s = new (std::nothrow) Socket {fd, Clock::now() + std::chrono::milliseconds(downloadTimeoutMs.load()), 0};
     if (!s)
         close(fd);
     return s;
@@ -103,19 +118,30 @@ Result Connect(Socket *s, const char *dottedAddress, uint16_t port)
     sockaddr_in addr {};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);
-    if (!inet_aton(dottedAddress, &addr.sin_addr))
+    if (!inet_aton(dottedAddress, &addr.sin_addr)) {
+        Failed(s, EINVAL);
         return Result::Failed;
+    }
 
     // Non-blocking only while connecting, so that the wait has our own limit.
-    if (!SetBlocking(s->fd, false))
+    if (!SetBlocking(s->fd, false)) {
+        Failed(s, errno);
         return Result::Failed;
+    }
     Result result = Result::Ok;
     if (connect(s->fd, reinterpret_cast<const sockaddr *>(&addr), sizeof addr) != 0) {
         // EINTR leaves the connect running in the background, just like EINPROGRESS.
-        result = (errno == EINPROGRESS || errno == EINTR) ? AwaitConnect(s) : Result::Failed;
+        if (errno == EINPROGRESS || errno == EINTR) {
+            result = AwaitConnect(s);
+        } else {
+            Failed(s, errno);
+            result = Result::Failed;
+        }
     }
-    if (result == Result::Ok && !SetBlocking(s->fd, true))
+    if (result == Result::Ok && !SetBlocking(s->fd, true)) {
+        Failed(s, errno);
         result = Result::Failed;
+    }
     return result;
 }
 
@@ -124,8 +150,10 @@ long Send(Socket *s, const void *data, size_t length)
     for (;;) {
         // MSG_NOSIGNAL: a peer that closed early must give an error, not SIGPIPE.
         const ssize_t n = send(s->fd, data, length, MSG_NOSIGNAL);
-        if (n >= 0 || errno != EINTR)
+        if (n >= 0)
             return n;
+        if (errno != EINTR)
+            return Failed(s, errno);
     }
 }
 
@@ -138,8 +166,13 @@ long Recv(Socket *s, void *buf, size_t length)
         if (n >= 0)
             return n;
         if (errno != EINTR && errno != EAGAIN)
-            return -1;
+            return Failed(s, errno);
     }
+}
+
+int Error(const Socket *s)
+{
+    return s->error;
 }
 
 void Close(Socket *s)
@@ -168,6 +201,11 @@ namespace net_host {
 void SetIdleHook(IdleFn hook)
 {
     net::idleHook = hook;
+}
+
+IdleFn IdleHook()
+{
+    return net::idleHook.load();
 }
 
 } // namespace net_host

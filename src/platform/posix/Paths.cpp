@@ -99,44 +99,36 @@ std::string DeviceDir(const std::string &upper)
     return std::string();
 }
 
+struct RamProblem {
+    application::RegisterError error;
+    const char *text; // null when there is none
+};
+
 // Creates `dir` private to the user, or checks the one that is there without following a link, and
 // makes it private. Returns what is wrong with it.
-application::RegisterError MakePrivateDir(const std::string &dir)
+RamProblem MakePrivateDir(const std::string &dir)
 {
     const std::string path = dir.substr(0, dir.find_last_not_of('/') + 1); // a trailing slash follows links
     posix_dos::MakeDirs(Parent(path), 0700);
     if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        return application::REGERR_RamUnusable;
+        return {application::REGERR_RamUnusable, "cannot be created"};
     struct stat st;
     if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-        return application::REGERR_RamIsLink;
+        return {application::REGERR_RamIsLink, "is a symbolic link"};
     // What is checked is what was opened, whatever replaces the name meanwhile.
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        return application::REGERR_RamUnusable;
-    application::RegisterError problem = application::REGERR_None;
+        return {application::REGERR_RamUnusable,
+            errno == ENOTDIR || errno == ELOOP ? "is no directory" : "cannot be opened"};
+    RamProblem problem {application::REGERR_None, nullptr};
     if (fstat(fd, &st) != 0 || st.st_uid != getuid())
-        problem = application::REGERR_RamForeign;
+        problem = {application::REGERR_RamForeign, "belongs to another user"};
     else if (st.st_mode & (S_IWGRP | S_IWOTH))
-        problem = application::REGERR_RamShared;
+        problem = {application::REGERR_RamShared, "may be written by others"};
     else if ((st.st_mode & 07777) != 0700 && fchmod(fd, 0700) != 0)
-        problem = application::REGERR_RamUnusable;
+        problem = {application::REGERR_RamUnusable, "cannot be made private"};
     close(fd);
     return problem;
-}
-
-const char *ProblemText(application::RegisterError problem)
-{
-    switch (problem) {
-    case application::REGERR_RamIsLink:
-        return "is a symbolic link";
-    case application::REGERR_RamForeign:
-        return "belongs to another user";
-    case application::REGERR_RamShared:
-        return "may be written by others";
-    default:
-        return "cannot be created, opened or made private";
-    }
 }
 
 } // namespace
@@ -213,14 +205,14 @@ std::string PrivateRamDir(application::RegisterError *why)
     }
     // The default one may lie in /tmp, where another user could have put a link or a directory of
     // his own, to make us place our lock, socket and files where he wants.
-    if (const application::RegisterError problem = MakePrivateDir(ram)) {
+    if (const RamProblem problem = MakePrivateDir(ram); problem.text) {
         std::fprintf(stderr,
             "Tavrin: %s %s; RAM: is not used. Remove it or assign RAM: elsewhere "
             "(TAVRIN_ASSIGN_RAM).\n",
-            ram.c_str(), ProblemText(problem));
+            ram.c_str(), problem.text);
         dos::SetIoErr(EACCES);
         if (why)
-            *why = problem;
+            *why = problem.error;
         return std::string();
     }
     return ram;

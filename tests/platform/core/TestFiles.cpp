@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "platform/TestPlatform.h"
@@ -64,6 +65,19 @@ void WriteFile(const std::string &path, const std::string &bytes)
 bool FileExists(const std::string &path)
 {
     return std::filesystem::exists(path);
+}
+
+std::set<std::string> OpenDescriptors()
+{
+    std::set<std::string> open;
+    std::error_code error;
+    for (const auto &entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+        std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+        // The directory being read is left out.
+        if (!error && !(target.starts_with("/proc/") && target.ends_with("/fd")))
+            open.insert(entry.path().filename().string() + " -> " + target);
+    }
+    return open;
 }
 
 } // namespace testplat

@@ -1,0 +1,341 @@
+#include "TavrinFeedHttp.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "EntryList.h"
+#include "Tavrin.h"
+#include "TavrinCause.h"
+#include "TavrinFeed.h"
+#include "TavrinLocale.h"
+#include "platform/FeedServer.h"
+#include "platform/LoopbackServer.h"
+#include "platform/TestPlatform.h"
+#include "platform/host.h"
+#include "platform/http.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Texts = std::vector<std::string>;
+constexpr ULONG BUF_SIZE = 200000;
+std::atomic<int> gIdleCalls; // the quit thread reads it
+
+struct FeedHttpTest : testing::Test {
+    static std::unique_ptr<FeedServer> server;
+    testplat::Devices devices;
+    TavrinDockyData dock {};
+
+    static void SetUpTestSuite() { server = std::make_unique<FeedServer>(); }
+    static void TearDownTestSuite() { server.reset(); }
+
+    void SetUp() override
+    {
+        testplat::Reset();
+        gb_RSSBufSize = BUF_SIZE;
+        gb_Debug = 0;
+        gb_TS[0] = gb_TS[1] = 0;
+        gb_NetCause = 0;
+        gb_DockyData = &dock;
+        ASSERT_TRUE(CreateAllObjects());
+        Strlcpy(gb_CAFile, server->caFile().c_str(), sizeof gb_CAFile);
+        http::SetTimeouts(5000, 1000, 20000); // a silent server fails within a second
+    }
+    void TearDown() override
+    {
+        DestroyAllObjects();
+        gb_Win = nullptr;
+        gb_DockyData = nullptr;
+        gb_Feed[0].url[0] = gb_Feed[1].url[0] = gb_CAFile[0] = 0;
+        http::SetTimeouts(http::DefaultConnectTimeoutMs, http::DefaultSilenceTimeoutMs, http::DefaultDownloadTimeoutMs);
+    }
+
+    // One download and read of the German channel from `url`, as a check or a reload does it.
+    static BOOL Fetch(const std::string &url)
+    {
+        Strlcpy(gb_Feed[Kestrel_german].url, url.c_str(), FEED_URL_SIZE);
+        FreigebenList(&gb_List[Kestrel_german]);
+        return getFeedInternal(Kestrel_german) && ParseFeedChannel(Kestrel_german);
+    }
+    // What the feed reader makes of the served feed.
+    static std::vector<Entry> Served(const std::string &from)
+    {
+        ChannelList list;
+        ParseFeedfile(&list.list, server->feed().c_str(), ULONG(server->feed().size()), from.c_str(), 0);
+        return Entries(&list.list);
+    }
+    static std::vector<Entry> German() { return Entries(&gb_List[Kestrel_german]); }
+    static Texts Requesters()
+    {
+        Texts texts;
+        for (const auto &r : testplat::Requesters())
+            texts.push_back(r.body);
+        return texts;
+    }
+    static void OpenWindow(bool open) { gb_Win = open ? gui::WM_OPEN(gb_WindowObj) : nullptr; }
+    // The request lines for `path`.
+    static size_t Requests(const std::string &path)
+    {
+        const std::string requests = server->Requests(), line = "GET /" + path + " ";
+        size_t count = 0;
+        for (size_t at = 0; (at = requests.find(line, at)) != std::string::npos; at++)
+            count++;
+        return count;
+    }
+};
+std::unique_ptr<FeedServer> FeedHttpTest::server;
+
+// The channel's list from a feed behind each kind of server. A failure leaves it empty and is kept for
+// the dock; a reload names the tool type and the cause in a requester, a check leaves that to the dock.
+TEST_F(FeedHttpTest, FeedsBehindEachKindOfServer)
+{
+    LoopbackServer refusing(LoopbackServer::Mode::Refusing);
+    const std::string refused = "http://127.0.0.1" + refusing.address().substr(5) + "/feed";
+    const std::string down = server->http("feed"), passwd = "file:///etc/passwd";
+    const std::string otherName = "Zertifikat nicht vertrauenswürdig (ausgestellt für einen anderen Namen): ";
+    const std::string tooMany = "Mehr als 5 Weiterleitungen";
+    const size_t before = server->Requests().size();
+    ASSERT_GT(Served(server->https("feed")).size(), 5u); // the feed's title and its items
+    const struct {
+        std::string url;
+        std::string from; // where the feed came from; empty: the download fails
+        LONG cause = 0;
+        std::string words = ""; // the cause in the requester, up to the transport's own words
+    } kCases[] = {
+        {server->https("feed"), server->https("feed")},
+        {server->https("moved"), server->https("feed")},
+        {server->https("gzip"), server->https("gzip")},
+        {server->https("chain/5"), server->https("chain/0")},
+        {server->http("feed"), server->http("feed")},
+        {server->https("chain/6"), "", ERR_NetTooManyRedirects, tooMany},
+        {server->https("loop"), "", ERR_NetTooManyRedirects, tooMany},
+        {server->otherName("feed"), "", ERR_NetCertificate, otherName},
+        {server->https("down"), "", ERR_NetRedirect, "Weiterleitung abgelehnt: " + down},
+        {server->https("file"), "", ERR_NetRedirect, "Weiterleitung abgelehnt: " + passwd},
+        {passwd, "", ERR_NetBadAddress, "Nur Adressen mit http:// oder https:// werden gelesen"},
+        {server->https("status/404"), "", ERR_NetHttpStatus, "HTTP-Status 404"},
+        {server->https("status/500"), "", ERR_NetHttpStatus, "HTTP-Status 500"},
+        {refused, "", ERR_NetRefused, "Verbindung abgewiesen"},
+        {server->https("silent"), "", ERR_NetTimedOut, "Zeitüberschreitung"},
+    };
+    for (const auto &c : kCases) {
+        for (bool reload : {false, true}) {
+            SCOPED_TRACE(c.url + (reload ? " reloaded" : " checked"));
+            testplat::Reset();
+            FreeFeedChannels();
+            OpenWindow(true);
+            gb_NetCause = 0;
+            gb_TS[Kestrel_german] = 0; // a reload raises it; the entries are bold or not as they are made
+            const std::vector<Entry> expected = c.from.empty() ? std::vector<Entry> {} : Served(c.from);
+            Strlcpy(gb_Feed[Kestrel_german].url, c.url.c_str(), FEED_URL_SIZE);
+            if (reload)
+                RenewList(Kestrel_german);
+            else
+                EXPECT_EQ(CheckToNews(Kestrel_german) == -1, c.from.empty());
+            EXPECT_EQ(gb_NetCause.load(), c.cause);
+            EXPECT_EQ(std::string(gb_Feed[Kestrel_german].from), c.from);
+            EXPECT_EQ(German(), expected);
+            const std::string shown = "Feed nicht geladen: GERMANFEED=" + c.url + "\n" + c.words;
+            const Texts texts = Requesters();
+            ASSERT_EQ(texts.size(), reload && c.cause ? 1u : 0u);
+            if (!texts.empty()) {
+                EXPECT_EQ(texts[0].substr(0, shown.size()), shown);
+            }
+        }
+    }
+    // Every request named the program, gzip was asked for and sent, and no file was read.
+    const std::string requests = server->Requests().substr(before);
+    size_t lines = 0, named = 0;
+    for (size_t at = 0; (at = requests.find("GET ", at)) != std::string::npos; at++)
+        lines++;
+    for (size_t at = 0; (at = requests.find(" ua=Tavrin/1.05\n", at)) != std::string::npos; at++)
+        named++;
+    EXPECT_EQ(named, lines) << requests;
+    EXPECT_NE(requests.find("GET /gzip inm= ims= ae=deflate, gzip"), std::string::npos) << requests;
+}
+
+// A second check asks whether the feed changed, with the validators of the first answer; the 304 rebuilds
+// the entries exactly as they were.
+TEST_F(FeedHttpTest, NotModifiedRebuildsTheEntriesAsTheyWere)
+{
+    Strlcpy(gb_Feed[Kestrel_german].url, server->https("feed/unchanged").c_str(), FEED_URL_SIZE);
+    ASSERT_EQ(CheckToNews(Kestrel_german), 1);
+    const std::vector<Entry> first = German();
+    ASSERT_FALSE(first.empty());
+    gb_Debug = DEBUG_HTTP;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(CheckToNews(Kestrel_german), 1);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.rfind(" Requesting " + server->https("feed/unchanged")
+                      + " if changed\n Not modified: " + std::to_string(server->feed().size()) + " bytes kept\n",
+                  0),
+        0u)
+        << out;
+    EXPECT_EQ(German(), first);
+    const std::string requests = server->Requests();
+    EXPECT_NE(requests.find("GET /feed/unchanged inm= ims= "), std::string::npos) << requests;
+    EXPECT_NE(requests.find("GET /feed/unchanged inm=\"v1\" ims=Sat, 05 Dec 2026 12:34:56 GMT "), std::string::npos)
+        << requests;
+}
+
+// A 429 or 503 with Retry-After holds the channel back for that long, a day at most: the checks meanwhile
+// send nothing, keep the entries and say so; the first check after it asks again.
+TEST_F(FeedHttpTest, RetryAfterHoldsTheChannelBack)
+{
+    const struct {
+        std::string path;
+        long held, free; // seconds after the refusal: still held, asked again
+    } kCases[] = {
+        {"flaky/120/seconds", 119, 120}, {"flaky/999999/capped", 86399, 86400},
+        {"busy-date/date", 100, 125}, // the date is 120 s ahead of the server's clock
+    };
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.path);
+        FreeFeedChannels();
+        Strlcpy(gb_Feed[Kestrel_german].url, server->https(c.path).c_str(), FEED_URL_SIZE);
+        const auto at = [](long seconds) { testplat::SetClock(17872 + seconds / 86400, seconds % 86400 * 50); };
+        at(0);
+        ASSERT_EQ(CheckToNews(Kestrel_german), 1);
+        const std::vector<Entry> kept = German();
+        EXPECT_EQ(CheckToNews(Kestrel_german), -1); // the refusal itself is a failed download
+        at(c.held);
+        gb_Debug = DEBUG_HTTP;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(CheckToNews(Kestrel_german), 1);
+        const std::string out = testing::internal::GetCapturedStdout();
+        gb_Debug = 0;
+        EXPECT_EQ(German(), kept);
+        EXPECT_NE(out.find(" Held back by the server for "), std::string::npos) << out;
+        EXPECT_EQ(out.find(" Requesting "), std::string::npos) << out;
+        EXPECT_EQ(Requests(c.path), 2u);
+        at(c.free);
+        EXPECT_EQ(CheckToNews(Kestrel_german), 1);
+        EXPECT_EQ(Requests(c.path), 3u);
+    }
+    testplat::SetClock(17872, 0);
+}
+
+// A body longer than the buffer, also one that is only longer once decompressed, is cut to fit, reported
+// with the buffer's usual requester, and read as far as it goes.
+TEST_F(FeedHttpTest, ALongerBodyIsCutAndReported)
+{
+    const std::pair<ULONG, bool> kSizes[] = {{BUF_SIZE, false}, {BUF_SIZE + 1, true}, {5 * BUF_SIZE, true}};
+    for (const auto &[size, cut] : kSizes) {
+        testplat::Reset();
+        const std::string path = "big/" + std::to_string(size);
+        Strlcpy(gb_Feed[Kestrel_german].url, server->https(path).c_str(), FEED_URL_SIZE);
+        ASSERT_TRUE(getFeedInternal(Kestrel_german)) << size;
+        EXPECT_EQ(gb_Feed[Kestrel_german].length, std::min(size, BUF_SIZE));
+        EXPECT_EQ(Requesters(), cut ? Texts {STR_ERR_BufferToSmall} : Texts {}) << size;
+        EXPECT_EQ(gb_Feed[Kestrel_german].text[gb_Feed[Kestrel_german].length], 0);
+    }
+}
+
+// The window repaints while a download waits, and a quit ends the download at once, long before any of its
+// time-outs.
+TEST_F(FeedHttpTest, AQuitEndsADownloadAtOnce)
+{
+    gIdleCalls = 0;
+    net_host::SetIdleHook([] { gIdleCalls++; });
+    http::SetTimeouts(30000, 30000, 60000);
+    std::atomic<std::chrono::steady_clock::rep> quitAt {0};
+    std::thread quitter([&quitAt] {
+        for (int i = 0; i < 400 && gIdleCalls < 3; i++)
+            std::this_thread::sleep_for(50ms);
+        quitAt = std::chrono::steady_clock::now().time_since_epoch().count();
+        exec_host::RequestQuit();
+    });
+    EXPECT_FALSE(Fetch(server->https("drip")));
+    const auto end = std::chrono::steady_clock::now().time_since_epoch();
+    quitter.join();
+    EXPECT_GE(gIdleCalls, 3);
+    EXPECT_LT(end - std::chrono::steady_clock::duration(quitAt.load()), 5s);
+    EXPECT_FALSE(Fetch(server->https("feed"))); // the quit stays pending
+    net_host::SetIdleHook(nullptr);
+    testplat::Reset();
+}
+
+// TLS trusts the system's store, or SSL_CERT_FILE and SSL_CERT_DIR instead; CAFILE adds a CA to either.
+TEST_F(FeedHttpTest, TrustComesFromTheSystemTheEnvironmentOrCaFile)
+{
+    const std::string ca = server->caFile(), none = "/nonexistent/ca.pem";
+    const struct {
+        std::string caFile, certFile, certDir;
+        LONG cause, reason;
+    } kCases[] = {
+        {"", "", "", ERR_NetCertificate, ERR_CertUnknownIssuer},
+        {ca, "", "", 0, 0},
+        {"", ca, "", 0, 0},
+        {"", "", server->caDir(), 0, 0},
+        {ca, "/etc/ssl/certs/ca-certificates.crt", "", 0, 0},
+        {none, "", "", ERR_NetFailed, 0},
+    };
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.caFile + " | " + c.certFile + " | " + c.certDir);
+        Strlcpy(gb_CAFile, c.caFile.c_str(), sizeof gb_CAFile);
+        for (const auto &[name, value] : {std::pair {"SSL_CERT_FILE", c.certFile}, {"SSL_CERT_DIR", c.certDir}}) {
+            if (value.empty())
+                unsetenv(name);
+            else
+                setenv(name, value.c_str(), 1);
+        }
+        gb_NetCause = gb_NetReason = 0;
+        EXPECT_EQ(Fetch(server->https("feed/trust")), c.cause ? FALSE : TRUE);
+        EXPECT_EQ(gb_NetCause.load(), c.cause);
+        EXPECT_EQ(gb_NetReason.load(), c.reason);
+    }
+    unsetenv("SSL_CERT_FILE");
+    unsetenv("SSL_CERT_DIR");
+}
+
+// The proxy variables are honoured: the request goes to the proxy whole, its name resolved there.
+TEST_F(FeedHttpTest, TheProxyOfTheEnvironmentIsUsed)
+{
+    for (const char *var : {"no_proxy", "NO_PROXY", "all_proxy", "ALL_PROXY"})
+        unsetenv(var);
+    setenv("http_proxy", server->http("").c_str(), 1);
+    EXPECT_TRUE(Fetch("http://feed.invalid/feed/proxied"));
+    unsetenv("http_proxy");
+    EXPECT_EQ(Requests("feed/proxied"), 0u);
+    EXPECT_NE(server->Requests().find("GET http://feed.invalid/feed/proxied "), std::string::npos);
+}
+
+// A failed automatic check gives the no-network state without a requester, also with the window open,
+// and the dock learns why; a good one notes its time. A failed reload shows the requester.
+TEST_F(FeedHttpTest, FailuresTellTheDockAndAReloadTellsTheUser)
+{
+    gb_PrefsData = {.Checklang = 2, .Request = 0};
+    OpenWindow(true);
+    Strlcpy(gb_Feed[Kestrel_german].url, server->https("feed").c_str(), FEED_URL_SIZE);
+    Strlcpy(gb_Feed[Kestrel_english].url, server->https("status/503").c_str(), FEED_URL_SIZE);
+    gb_LastCheck = 0;
+    dock.state = State_none;
+    CheckToAllNews();
+    EXPECT_EQ(dock.state.load(), State_nonet);
+    EXPECT_EQ(std::tuple(gb_NetCause.load(), gb_NetStatus.load()), std::tuple(LONG(ERR_NetHttpStatus), LONG(503)));
+    EXPECT_EQ(gb_LastCheck.load(), 0);
+    EXPECT_EQ(Requesters(), Texts {});
+
+    Strlcpy(gb_Feed[Kestrel_english].url, server->https("feed").c_str(), FEED_URL_SIZE);
+    testplat::SetClock(17872, (14 * 60 + 5) * 60 * 50);
+    CheckToAllNews();
+    EXPECT_EQ(dock.state.load(), State_ge);
+    EXPECT_EQ(gb_LastCheck.load(), 17872 * 1440 + 14 * 60 + 5);
+    testplat::SetClock(17872, 0);
+
+    Strlcpy(gb_Feed[Kestrel_english].url, server->otherName("feed").c_str(), FEED_URL_SIZE);
+    RenewList(Kestrel_english);
+    ASSERT_EQ(Requesters().size(), 1u);
+    EXPECT_EQ(Requesters()[0].rfind("Feed nicht geladen: ENGLISHFEED=" + server->otherName("feed") + "\n", 0), 0u);
+    EXPECT_EQ(dock.state.load(), State_ge);
+    EXPECT_EQ(exec::GetHead(&gb_List[Kestrel_english]), nullptr);
+}
+
+} // namespace
