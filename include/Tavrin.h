@@ -147,7 +147,8 @@ struct TavrinDockyData {
 // Start-up and tool types.
 extern WORD gb_Debug;
 extern BOOL gb_Iconify;
-extern char gb_SkinPath[40];
+// As long as a host path may be: a skin directory deep down is used whole, never cut.
+extern char gb_SkinPath[4096];
 extern char gb_ReportLink[120];
 extern char gb_NewsURL[30];
 extern char gb_NewsADR[15];

@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "Tavrin.h"
 #include "TavrinLocale.h"
 #include "platform/autostart.h"
@@ -174,6 +176,20 @@ void GetPrefsVal()
     SetIntervall();
 }
 
+// A path chosen in the file requester that does not fit the record's field of `size` bytes would be cut
+// into another path: it is refused with a word, and the gadget keeps the path it had.
+static void RequestPath(gui::Object *gadget, ULONG size)
+{
+    char old[sizeof(gb_PrefsData.Sample)];
+    static_assert(sizeof(gb_PrefsData.Sample) == sizeof(gb_PrefsData.Browser));
+    Strlcpy(old, gui::GetFilePath(gadget), sizeof(old));
+    gui::RequestFile(gadget, gb_PrefsWin);
+    if (strlen(gui::GetFilePath(gadget)) < size)
+        return;
+    DisplayRequester(REQType_Error, GetString(ERR_PathTooLong), GetString(TX_Ok), static_cast<long>(size - 1));
+    gui::SetGetFilePath(gadget, old);
+}
+
 // Makes the autostart entry follow the box. Only a change is acted on, so that an entry the user has
 // edited stays as it is while the box stays on.
 static void SaveAutostart()
@@ -193,10 +209,10 @@ static BOOL HandlePrefsGadget(ULONG id, BOOL *result)
 {
     switch (id) {
     case GID_Sample:
-        gui::RequestFile(gb_SampleGad, gb_PrefsWin);
+        RequestPath(gb_SampleGad, sizeof(gb_PrefsData.Sample));
         break;
     case GID_Browser:
-        gui::RequestFile(gb_BrowserGad, gb_PrefsWin);
+        RequestPath(gb_BrowserGad, sizeof(gb_PrefsData.Browser));
         break;
     case GID_Snapshot:
         DoSnapshot();

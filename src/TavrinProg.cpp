@@ -13,7 +13,7 @@
 
 WORD gb_Debug;
 BOOL gb_Iconify;
-char gb_SkinPath[40];
+char gb_SkinPath[4096];
 char gb_ReportLink[120];
 char gb_NewsURL[30];
 char gb_NewsADR[15];
@@ -79,7 +79,7 @@ static void CopyOption(char *dst, CONST_STRPTR value, ULONG size)
 struct StartOptions {
     LONG startdelay;
     BOOL opengui;
-    char skin[1024]; // the SKIN tool type, applied once the home directory is current
+    char skin[sizeof(gb_SkinPath)]; // the SKIN tool type, applied once the home directory is current
 };
 
 // Channels given by the address of a feed, and a CA of the user's own for their servers.
@@ -110,7 +110,7 @@ static void ApplyToolTypes(char **tt, StartOptions *opt)
     if (opengui)
         opt->opengui = TRUE;
     if (skin)
-        Strlcpy(opt->skin, skin, sizeof(opt->skin));
+        CopyOption(opt->skin, skin, sizeof(opt->skin));
     if (reportlink)
         CopyOption(gb_ReportLink, reportlink, sizeof(gb_ReportLink));
     if (newsurl)
@@ -209,6 +209,22 @@ static void StartError(LONG id)
     DisplayRequester(REQType_Error, GetString(id), GetString(TX_Ok));
 }
 
+// Another instance is the usual reason; a refused RAM: directory, where the registration lives, is
+// named with its reason instead.
+static void RegistrationError()
+{
+    static const LONG kRamReasons[] = {TX_RamIsLink, TX_RamForeign, TX_RamShared, TX_RamUnusable};
+    const application::RegisterError error = application::RegisterFailure();
+    if (error < application::REGERR_RamIsLink || error > application::REGERR_RamUnusable) {
+        StartError(ERR_CanNotCreateApp);
+        return;
+    }
+    char ram[1024] = "RAM:";
+    dos::ResolvePath("RAM:", ram, sizeof(ram));
+    DisplayRequester(REQType_Error, GetString(ERR_RamRefused), GetString(TX_Ok), ram,
+        GetString(kRamReasons[error - application::REGERR_RamIsLink]));
+}
+
 // Makes `dir` the current directory when it exists; the first change remembers the start directory.
 static void ChangeDir(CONST_STRPTR dir, Acquired *acq)
 {
@@ -282,7 +298,7 @@ static int RunRegistered(const icon::WBStartup *wbs, const StartOptions &opt)
         exec::Version() > 52 ? "KestrelReview News" : nullptr};
     gb_AppID = application::RegisterApplication(nullptr, tags);
     if (!gb_AppID) {
-        StartError(ERR_CanNotCreateApp);
+        RegistrationError();
         return 2;
     }
     gb_DockPort = application::GetApplicationPort(gb_AppID);

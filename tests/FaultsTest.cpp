@@ -1,9 +1,12 @@
 // Faults found by trying Tavrin as a hostile server, a signal sender or another local user would:
 // each case failed before its mend. `ctest -L faults` runs them alone.
 
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -12,10 +15,12 @@
 #include <vector>
 
 #include "CatalogImage.h"
+#include "EntryList.h"
 #include "Tavrin.h"
 #include "TavrinLocale.h"
 #include "platform/LoopbackServer.h"
 #include "platform/Program.h"
+#include "platform/StuckBus.h"
 #include "platform/TestPlatform.h"
 #include "platform/dos.h"
 #include "platform/host.h"
@@ -89,10 +94,11 @@ TEST(Faults, SilentClientsOfThePublicPortDoNotHoldUpAWakeup)
 
 // The real program, started through the shell with the test's devices and display (offscreen), at
 // home in the build tree, where its skins are; `env` changes its environment further.
-testplat::Program Tavrin(const std::string &env = {})
+testplat::Program Tavrin(
+    const std::string &env = {}, const std::string &toolTypes = {}, const std::string &home = "$TAVRIN_BUILD_DIR")
 {
     return testplat::Program(
-        "env " + env + " TAVRIN_ASSIGN_TAVRIN=$TAVRIN_BUILD_DIR $TAVRIN_BUILD_DIR/tavrin --workbench");
+        "env " + env + " TAVRIN_ASSIGN_TAVRIN=" + home + " $TAVRIN_BUILD_DIR/tavrin --workbench " + toolTypes);
 }
 
 // A FIFO, a huge icon file, damaged settings, a shared RAM: and a dripping server at once. A quit
@@ -133,6 +139,148 @@ TEST(Faults, TheRealProgramStartsAmongHostileFilesAndEndsWhenTold)
     EXPECT_EQ(refused.Exit(SIGTERM), 0) << "did not end when told:\n" << refused.Output();
     EXPECT_EQ(ModeOf(target), 0755u);
     EXPECT_FALSE(testplat::FileExists(target + "/Tavrin.lock"));
+}
+
+// The settings file: both channels watched, no requester for news, notifications on, and `sample`.
+std::string Settings(const std::string &sample)
+{
+    std::string record(412, '\0');
+    record[0] = 2;
+    record.replace(3, sample.size(), sample);
+    record[205] = 1;
+    return std::string(16, '\0') + record;
+}
+
+// A tone of `seconds` as 16-bit mono WAV at 22050 frames a second.
+std::string Wav(int seconds)
+{
+    const auto le32 = [](uint32_t v) { return std::string {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    const uint32_t bytes = uint32_t(seconds) * 22050 * 2;
+    return "RIFF" + le32(36 + bytes) + "WAVEfmt " + le32(16) + std::string("\1\0\1\0", 4) + le32(22050) + le32(44100)
+        + std::string("\2\0\x10\0", 4) + "data" + le32(bytes) + std::string(bytes, '\x10');
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A ticker at work: devices of its own, news on a loopback server, the settings above, and ALSA's
+// "default" device pointed at `pcm` (a configuration for it).
+struct Ticker {
+    testplat::Devices dev;
+    LoopbackServer news {LoopbackServer::Mode::Repeat,
+        "HTTP/1.0 200 OK\r\nContent-Type: application/rss+xml\r\n\r\n" + TestData("kestrel-de.rss")};
+    std::string alsa = dev.envarc() + "asound.conf";
+
+    explicit Ticker(const std::string &sample, const std::string &pcm = "{ type null }")
+    {
+        testplat::WriteFile(dev.envarc() + "Tavrin.conf", Settings(sample));
+        testplat::WriteFile(alsa, "pcm.!default " + pcm + "\n");
+    }
+    // The program, told about the bus at `bus`, with more `toolTypes` and at home in `home`.
+    testplat::Program Start(
+        const std::string &bus, const std::string &toolTypes = {}, const std::string &home = "$TAVRIN_BUILD_DIR")
+    {
+        return Tavrin("DBUS_SESSION_BUS_ADDRESS=" + bus + " ALSA_CONFIG_PATH=" + alsa,
+            "DEBUG=START,GUI,PARSER NEWSURL=news.test NEWSADR=" + news.address() + " " + toolTypes, home);
+    }
+};
+
+// A bus that never answers the authentication, one that never answers Hello, and a stopped dbus-daemon:
+// the ticker runs within seconds, announces its news without a notification, and ends when told.
+TEST(Faults, AStuckSessionBusNeitherHoldsNorEndsTheTicker)
+{
+    using Mode = testplat::StuckBus::Mode;
+    for (Mode mode : {Mode::Silent, Mode::NoHello, Mode::Stopped}) {
+        testplat::StuckBus bus(mode);
+        Ticker ticker("");
+        const auto start = std::chrono::steady_clock::now();
+        auto tavrin = ticker.Start(bus.address());
+        ASSERT_TRUE(tavrin.Await("Programm läuft !")) << int(mode);
+        EXPECT_LT(SecondsSince(start), 10) << int(mode);
+        EXPECT_TRUE(tavrin.Await("Ringhio: no session bus")) << int(mode);
+        const auto quit = std::chrono::steady_clock::now();
+        kill(tavrin.pid, SIGTERM);
+        EXPECT_EQ(tavrin.Exit(), 0) << int(mode);
+        EXPECT_LT(SecondsSince(quit), 2) << int(mode);
+    }
+}
+
+// ALSA's file plugin writes into a FIFO that is held open but never read: a quit still ends the ticker
+// while its ten-second sample plays.
+TEST(Faults, ASoundOutputThatStoppedTakingDataDoesNotHoldAQuit)
+{
+    testplat::TempDir dir;
+    const std::string fifo = dir.file("output"), sample = dir.file("ten.wav");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    testplat::WriteFile(sample, Wav(10));
+    Ticker ticker(sample, "{ type file slave.pcm { type null } file \"" + fifo + "\" format raw }");
+    auto tavrin = ticker.Start("unix:path=" + dir.file("nobus"));
+    ASSERT_TRUE(tavrin.Await("AutoCheck english News"));
+    poll(nullptr, 0, 500); // the sample plays, and the FIFO fills
+    const auto quit = std::chrono::steady_clock::now();
+    kill(tavrin.pid, SIGTERM);
+    EXPECT_EQ(tavrin.Exit(), 0);
+    EXPECT_LT(SecondsSince(quit), 2);
+    close(reader);
+}
+
+// Sample files of 2 GB and 100 GB, nearly all of them a hole, are refused without being read or
+// allocated for: the ticker stays small and alive.
+TEST(Faults, AHugeSampleIsRefusedBeforeItIsRead)
+{
+    for (const off_t gigabytes : {2, 100}) {
+        testplat::TempDir dir;
+        const std::string sample = dir.file("huge.8svx");
+        testplat::WriteFile(sample, std::string("FORM\0\0\0\x04", 8) + "8SVX");
+        ASSERT_EQ(truncate(sample.c_str(), gigabytes << 30), 0);
+        Ticker ticker(sample);
+        auto tavrin = ticker.Start("unix:path=" + dir.file("nobus"));
+        ASSERT_TRUE(tavrin.Await("AutoCheck english News")) << gigabytes;
+        poll(nullptr, 0, 1000); // the requester names the failure meanwhile
+        kill(tavrin.pid, SIGTERM);
+        EXPECT_EQ(tavrin.Exit(), 0) << gigabytes;
+        EXPECT_LT(tavrin.peakKb, 300 * 1024) << gigabytes;
+    }
+}
+
+// A skin whose TR3.png is a FIFO: start-up says that the pictures cannot be loaded and ends when told,
+// instead of hanging in the FIFO's open.
+TEST(Faults, AFifoAmongTheSkinPicturesDoesNotHangTheStart)
+{
+    testplat::TempDir skin;
+    for (const char *name : {"TR0.png", "TR1.png", "TR2.png", "TR4.png", "TR5.png"})
+        std::filesystem::copy_file(
+            std::string(getenv("TAVRIN_BUILD_DIR")) + "/skins/standard/" + name, skin.file(name));
+    ASSERT_EQ(mkfifo(skin.file("TR3.png").c_str(), 0600), 0);
+    Ticker ticker("");
+    auto tavrin = ticker.Start("unix:path=" + skin.file("nobus"), "SKIN=" + skin.path());
+    ASSERT_TRUE(tavrin.Await("Lade Bilder ..."));
+    poll(nullptr, 0, 500);
+    const auto quit = std::chrono::steady_clock::now();
+    kill(tavrin.pid, SIGTERM);
+    EXPECT_EQ(tavrin.Exit(), 0);
+    EXPECT_LT(SecondsSince(quit), 2);
+}
+
+// A sample and a skin below a directory named "a:b" are found: the skin is the only one there is (the
+// home directory has none), and the sample reaches the sound output.
+TEST(Faults, ASampleAndASkinBelowADirectoryWithAColonAreFound)
+{
+    testplat::TempDir dir, home;
+    const std::string colon = dir.file("a:b");
+    std::filesystem::copy(std::string(getenv("TAVRIN_BUILD_DIR")) + "/skins/standard", colon);
+    testplat::WriteFile(colon + "/one.wav", Wav(1));
+    const std::string played = dir.file("played.raw");
+    Ticker ticker(colon + "/one.wav", "{ type file slave.pcm { type null } file \"" + played + "\" format raw }");
+    auto tavrin = ticker.Start("unix:path=" + dir.file("nobus"), "SKIN=" + colon, home.path());
+    ASSERT_TRUE(tavrin.Await("Programm läuft !"));
+    ASSERT_TRUE(tavrin.Await("Ringhio: ")); // after the sound
+    kill(tavrin.pid, SIGTERM);
+    EXPECT_EQ(tavrin.Exit(), 0);
+    EXPECT_GE(testplat::ReadFile(played).size(), 22050u * 2);
 }
 
 TEST(Faults, AnXServerThatDoesNotAnswerCountsAsNoDisplay)

@@ -30,6 +30,10 @@ TEST(Paths, DevicesAreCaseInsensitiveAndRedirectable)
         {"envarc:Tavrin.conf", devices.envarc() + "Tavrin.conf"},
         {"ENV:AppPaths/Tavrin", devices.ram() + "env/AppPaths/Tavrin"},
         {"NOSUCHDEVICE:x", "<none>"},
+        // HostPathsWithAColonAreNoDeviceNames
+        {"/home/me/a:b/x.wav", "/home/me/a:b/x.wav"},
+        {"/ram:x", "/ram:x"},
+        {"skins/a:b", "skins/a:b"},
     };
     for (const auto &c : kCases) {
         char buf[1024];

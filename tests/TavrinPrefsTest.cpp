@@ -55,7 +55,7 @@ TEST(PrefsTest, Visits)
     const std::string conf = dev.envarc() + "Tavrin.conf";
     // Longer than a save writes, so that a file left alone is told from one written again.
     const std::string saved = TestData("config/Tavrin.conf"), stored = saved + std::string(8, '\x55');
-    const std::string longPath = "/" + std::string(249, 'p');
+    const std::string longPath = "/" + std::string(249, 'p'), fullPath = "/a:b/" + std::string(194, 'p');
     const auto patched
         = [&](size_t at, const std::string &bytes) { return std::string(saved).replace(at, bytes.size(), bytes); };
     const struct {
@@ -65,11 +65,14 @@ TEST(PrefsTest, Visits)
         std::string file;
         LONG left;
         UWORD version = 54;
+        std::string requester = {};
     } cases[] = {
         {"cancel", {GID_Cancel}, "", stored, -20},
         {"save unchanged", {GID_Save}, "", saved, -20},
-        {"long path cut", {GID_Sample, GID_Save}, longPath,
-            patched(Record + offsetof(TavrinPrefs, Sample), longPath.substr(0, 199) + '\0'), -20},
+        {"a long path is refused, the old one kept", {GID_Sample, GID_Save}, longPath, saved, -20, 54,
+            "Der gewählte Pfad ist zu lang (höchstens 199 Zeichen); die bisherige Wahl bleibt."},
+        {"a path that just fits", {GID_Browser, GID_Save}, fullPath,
+            patched(Record + offsetof(TavrinPrefs, Browser), fullPath + '\0'), -20},
         // The fake main window stands at 250, 250 with 300 x 150 inside.
         {"snapshot, cancel", {GID_Snapshot, GID_Cancel}, "", stored, 250},
         {"snapshot, quit from outside", {GID_Snapshot, Closed}, "", stored, 250},
@@ -97,6 +100,7 @@ TEST(PrefsTest, Visits)
         EXPECT_EQ(testplat::ReadFile(conf), c.file);
         EXPECT_EQ(gb_WinLeft, c.left);
         EXPECT_EQ(fakegui::host.calls.back(), "busy off");
+        EXPECT_EQ(testplat::Requesters().empty() ? "" : testplat::Requesters()[0].body, c.requester);
     }
 }
 

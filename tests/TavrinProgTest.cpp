@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 #include <vector>
@@ -98,9 +99,9 @@ struct ProgTest : testing::Test {
 // Debug words are case-sensitive substrings; any debug word prints the start options first.
 TEST_F(ProgTest, ToolTypesAreApplied)
 {
-    std::filesystem::create_directories(devices.home() + "myskin");
+    const std::string mySkin = devices.home() + "myskin/" + std::string(200, 'd') + "/a:b", standard = "skins/standard";
+    std::filesystem::create_directories(mySkin);
     std::filesystem::create_directories(devices.progdir() + "skins/other");
-    const std::string mySkin = devices.home() + "myskin", standard = "skins/standard";
     const struct {
         std::vector<std::string> toolTypes;
         ULONG bufSize;
@@ -118,7 +119,8 @@ TEST_F(ProgTest, ToolTypesAreApplied)
         {{"newsadr=127.0.0.1:8080"}, 200000, FALSE, "127.0.0.1:8080", standard},
         {{"NEWSADR=192.168.100.101:8080"}, 200000, FALSE, "", standard}, // too long: left out, not cut
         {{"SKIN=/no/such/skin"}, 200000, FALSE, "", standard},
-        {{"SKIN=" + mySkin}, 200000, FALSE, "", mySkin.substr(0, 39)},
+        {{"SKIN=" + mySkin}, 200000, FALSE, "", mySkin}, // ALongSkinPathIsUsedWhole, its ':' no device
+        {{"SKIN=/" + std::string(4096, 'x')}, 200000, FALSE, "", standard}, // longer than any host path
         {{"SKIN=skins/other"}, 200000, FALSE, "", "skins/other"}, // relative to the program's directory
         {{"DEBUG=STARTHTTP"}, 200000, FALSE, "", standard, 5},
         {{"DEBUG=GUI,PARSER,DOCKY"}, 200000, FALSE, "", standard, 26},
@@ -159,9 +161,14 @@ TEST_F(ProgTest, StartUpProgressLinesInOrderAndOpenGuiWhateverItsValue)
 // first one's lock on RAM:Tavrin.lock alone.
 TEST_F(ProgTest, EachStartUpFailureReleasesExactlyWhatExists)
 {
+    testplat::TempDir runtime;
+    const std::string hint
+        = "\nEntfernen Sie es, oder weisen Sie RAM: mit TAVRIN_ASSIGN_RAM ein anderes Verzeichnis zu.";
+    const std::string refusedEnd = "Es ist ein symbolischer Verweis." + hint,
+                      sharedEnd = "Andere Benutzer dürfen hineinschreiben." + hint;
     const struct {
         const char *failStep;
-        const char *message;
+        std::string message;
         Calls calls;
     } kCases[] = {
         {"shell", "Please start program from workbench !\nBitte Programm über die Workbench starten !", {}},
@@ -172,10 +179,26 @@ TEST_F(ProgTest, EachStartUpFailureReleasesExactlyWhatExists)
             Join({"LoadConfig", "LoadTimestamp", "CreateAllObjects", "LoadAllPictures"}, kReleases, 1)},
         {"CreateDockyLibrary", "DockyLib kann nicht erstellt werden !", Join(kUpToDocky, kReleases, 1)},
         {"second instance", "Application läuft vermutlich bereits !", Join(kUpToDocky, kReleases)},
+        // ARefusedRamDirectoryIsNamedNotTakenForASecondInstance
+        {"RAM: a link", "Das Verzeichnis für RAM: (" + runtime.file("tavrin/") + ") wird nicht benutzt:\n" + refusedEnd,
+            Join(kUpToDocky, kReleases)},
+        {"RAM: shared", "Das Verzeichnis für RAM: (" + runtime.file("tavrin/") + ") wird nicht benutzt:\n" + sharedEnd,
+            Join(kUpToDocky, kReleases)},
     };
     for (const auto &c : kCases) {
         SetUp();
         gFailStep = c.failStep;
+        // Without XDG_RUNTIME_DIR's "tavrin" private, the default RAM: is refused.
+        std::filesystem::remove_all(runtime.file("tavrin"));
+        if (gFailStep == "RAM: a link")
+            std::filesystem::create_directory_symlink(runtime.path(), runtime.file("tavrin"));
+        if (gFailStep == "RAM: shared")
+            std::filesystem::create_directory(runtime.file("tavrin"));
+        chmod(runtime.file("tavrin").c_str(), 01777);
+        if (gFailStep.rfind("RAM:", 0) == 0) {
+            unsetenv("TAVRIN_ASSIGN_RAM");
+            setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+        }
         application_host::SetLibraryVersion(gFailStep == "applib" ? 49 : 53);
         const int first = open((devices.ram() + "Tavrin.lock").c_str(), O_RDWR | O_CREAT, 0600);
         ASSERT_EQ(flock(first, gFailStep == "second instance" ? LOCK_EX | LOCK_NB : LOCK_UN), 0);
@@ -184,6 +207,7 @@ TEST_F(ProgTest, EachStartUpFailureReleasesExactlyWhatExists)
         EXPECT_EQ(OnlyRequester(), c.message);
         EXPECT_EQ(out.find("Programm beenden.\n") != std::string::npos, gFailStep != "shell") << c.failStep;
         close(first);
+        setenv("TAVRIN_ASSIGN_RAM", devices.ram().c_str(), 1);
     }
 }
 

@@ -27,12 +27,25 @@ struct RegisterTags {
     const char *description; // null: not passed
 };
 
+// Why a registration failed: another instance holds it (or it failed otherwise), or the RAM: directory
+// it lives in was refused, for the reason named.
+enum RegisterError {
+    REGERR_None = 0,
+    REGERR_Running,
+    REGERR_RamIsLink,
+    REGERR_RamForeign,
+    REGERR_RamShared,
+    REGERR_RamUnusable,
+};
+
 // Opens the library; false when it cannot be had.
 bool OpenLibrary(uint32_t minVersion);
 void CloseLibrary();
 
 // Registers the program; 0 when it fails (a unique application that already runs).
 uint32_t RegisterApplication(const char *name, const RegisterTags &tags);
+// Why the last RegisterApplication failed; REGERR_None after one that succeeded.
+RegisterError RegisterFailure();
 // The port on which the library delivers its messages (APPLIBMT_Quit on SIGTERM).
 exec::MsgPort *GetApplicationPort(uint32_t appID);
 void UnregisterApplication(uint32_t appID);

@@ -13,7 +13,8 @@ constexpr uint32_t GVF_GLOBAL_ONLY = 0x100;
 constexpr uint32_t GVF_SAVE_VAR = 0x200;
 
 // Resolves a path with a device name ("ENVARC:Tavrin.conf", "Tavrin:", "standard/TR0.png") to a host path.
-// Devices are case-insensitive and may be overridden by TAVRIN_ASSIGN_<DEVICE>. Returns false for an
+// Devices are case-insensitive and may be overridden by TAVRIN_ASSIGN_<DEVICE>. A path whose first ':'
+// comes after a '/' (any path beginning with '/') has no device and stays as it is. Returns false for an
 // unknown or unassigned device.
 bool ResolvePath(const char *devicePath, char *out, size_t outSize);
 

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <poll.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -59,13 +60,17 @@ public:
     int Exit(int nagging = 0)
     {
         int status = 0;
+        rusage usage {};
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        for (; pid > 0 && waitpid(pid, &status, WNOHANG) == 0; poll(nullptr, 0, 1))
+        for (; pid > 0 && wait4(pid, &status, WNOHANG, &usage) == 0; poll(nullptr, 0, 1))
             kill(pid, std::chrono::steady_clock::now() > end ? SIGKILL : nagging);
+        if (pid > 0)
+            peakKb = usage.ru_maxrss;
         pid = 0;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     pid_t pid = 0;
+    long peakKb = 0; // its peak resident memory, once it has ended
 
 private:
     FILE *out;

@@ -97,6 +97,8 @@ bool Decode(const unsigned char *data, size_t size, Sound *out)
     size_t frames = parts[0].size();
     if (firstOctave > 0 && firstOctave < frames)
         frames = static_cast<size_t>(firstOctave);
+    if (frames == 0)
+        return false;
 
     out->rate = rate;
     out->channels = channels;

@@ -19,7 +19,7 @@ struct Sound {
 bool IsSvx(const unsigned char *head, size_t size);
 
 // Decodes the first octave's one-shot and repeat parts of a whole 8SVX file, scaled by its volume.
-// False for a damaged file, an unknown compression or a rate of 0.
+// False for a damaged file, an unknown compression, a rate of 0 or a BODY without a single frame.
 bool Decode(const unsigned char *data, size_t size, Sound *out);
 
 } // namespace svx

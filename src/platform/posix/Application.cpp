@@ -24,6 +24,7 @@ uint32_t gLibVersion = 53;
 application_host::AddDockIconFn gAddDockIcon = nullptr;
 application_host::RemoveDockIconFn gRemoveDockIcon = nullptr;
 bool gDockIconShown = false;
+application::RegisterError gFailure = application::REGERR_None;
 
 } // namespace
 
@@ -37,15 +38,18 @@ void CloseLibrary() { }
 
 uint32_t RegisterApplication(const char *, const RegisterTags &tags)
 {
+    gFailure = REGERR_Running;
     if (gLockFd >= 0)
         return 0;
     if (tags.uniqueApplication) {
-        std::string ram = posix_dos::PrivateRamDir();
+        std::string ram = posix_dos::PrivateRamDir(&gFailure);
         if (ram.empty())
             return 0;
+        gFailure = REGERR_RamUnusable;
         int fd = open((ram + "Tavrin.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0)
             return 0;
+        gFailure = REGERR_Running;
         fchmod(fd, 0600);
         if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
             dos::SetIoErr(errno);
@@ -59,6 +63,7 @@ uint32_t RegisterApplication(const char *, const RegisterTags &tags)
         UnregisterApplication(kAppID);
         return 0;
     }
+    gFailure = REGERR_None;
     posix_signals::SetQuitPort(gAppPort);
     const ApplicationIconInfo *aii = tags.appIconInfo;
     if (gAddDockIcon && !tags.noIcon && aii && aii->iconType == APPICONT_Docky && aii->info) {
@@ -66,6 +71,11 @@ uint32_t RegisterApplication(const char *, const RegisterTags &tags)
         gDockIconShown = true;
     }
     return kAppID;
+}
+
+RegisterError RegisterFailure()
+{
+    return gFailure;
 }
 
 exec::MsgPort *GetApplicationPort(uint32_t appID)

@@ -39,10 +39,11 @@ bool IsRegularOrMissing(const std::string &path)
     return stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode);
 }
 
-// Opens without waiting (a FIFO would wait for its other end for ever) and keeps the file only when
-// it is of `type`, so a FIFO or device in place of a settings file can neither hang the program nor
-// feed it without end. Returns the descriptor, or -1 with errno set.
-int OpenNonBlocking(const std::string &host, int flags, mode_t type)
+} // namespace
+
+namespace posix_dos {
+
+int OpenOfType(const std::string &host, int flags, mode_t type)
 {
     const int fd = open(host.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
@@ -58,7 +59,7 @@ int OpenNonBlocking(const std::string &host, int flags, mode_t type)
     return fd;
 }
 
-} // namespace
+} // namespace posix_dos
 
 // A file opened for writing goes to a temporary file beside its target and replaces the
 // target only when Close succeeds, so a crash or a full disk never leaves it half written.
@@ -98,7 +99,7 @@ static File *OpenForWriting(const std::string &host)
     file->target = host;
     if (!IsRegularOrMissing(host)) {
         // NIL: is an empty source as much as a sink: a program started with it as input reads its end.
-        file->fd = OpenNonBlocking(host, host == "/dev/null" ? O_RDWR : O_WRONLY, S_IFCHR); // written in place
+        file->fd = posix_dos::OpenOfType(host, host == "/dev/null" ? O_RDWR : O_WRONLY, S_IFCHR); // written in place
     } else {
         std::string tmpl = host + ".XXXXXX";
         std::string buf = tmpl;
@@ -140,7 +141,7 @@ File *Open(const char *name, int32_t mode)
     }
     if (mode == MODE_NEWFILE)
         return OpenForWriting(host);
-    int fd = OpenNonBlocking(host, O_RDONLY, S_IFREG);
+    int fd = posix_dos::OpenOfType(host, O_RDONLY, S_IFREG);
     if (fd < 0) {
         SetIoErr(errno);
         return nullptr;

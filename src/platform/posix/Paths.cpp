@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/application.h"
 #include "platform/dos.h"
 #include "platform/posix/PosixDos.h"
 
@@ -94,28 +95,34 @@ std::string DeviceDir(const std::string &upper)
     return std::string();
 }
 
+struct RamProblem {
+    application::RegisterError error;
+    const char *text; // null when there is none
+};
+
 // Creates `dir` private to the user, or checks the one that is there without following a link, and
-// makes it private. Returns what is wrong with it, or null.
-const char *MakePrivateDir(const std::string &dir)
+// makes it private. Returns what is wrong with it.
+RamProblem MakePrivateDir(const std::string &dir)
 {
     const std::string path = dir.substr(0, dir.find_last_not_of('/') + 1); // a trailing slash follows links
     posix_dos::MakeDirs(Parent(path), 0700);
     if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        return "cannot be created";
+        return {application::REGERR_RamUnusable, "cannot be created"};
     struct stat st;
     if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-        return "is a symbolic link";
+        return {application::REGERR_RamIsLink, "is a symbolic link"};
     // What is checked is what was opened, whatever replaces the name meanwhile.
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        return errno == ENOTDIR || errno == ELOOP ? "is no directory" : "cannot be opened";
-    const char *problem = nullptr;
+        return {application::REGERR_RamUnusable,
+            errno == ENOTDIR || errno == ELOOP ? "is no directory" : "cannot be opened"};
+    RamProblem problem {application::REGERR_None, nullptr};
     if (fstat(fd, &st) != 0 || st.st_uid != getuid())
-        problem = "belongs to another user";
+        problem = {application::REGERR_RamForeign, "belongs to another user"};
     else if (st.st_mode & (S_IWGRP | S_IWOTH))
-        problem = "may be written by others";
+        problem = {application::REGERR_RamShared, "may be written by others"};
     else if ((st.st_mode & 07777) != 0700 && fchmod(fd, 0700) != 0)
-        problem = "cannot be made private";
+        problem = {application::REGERR_RamUnusable, "cannot be made private"};
     close(fd);
     return problem;
 }
@@ -129,7 +136,8 @@ bool ResolvePath(const char *devicePath, char *out, size_t outSize)
     std::string path(devicePath ? devicePath : "");
     std::string host;
     auto colon = path.find(':');
-    if (colon == std::string::npos) {
+    // A device name holds no '/': "/home/me/a:b/x.wav" and "skins/a:b" are host paths.
+    if (colon == std::string::npos || path.find('/') < colon) {
         host = path;
     } else {
         std::string upper;
@@ -188,9 +196,11 @@ bool MakeDirs(const std::string &dir, mode_t mode)
     return mkdir(dir.c_str(), mode) == 0 || errno == EEXIST;
 }
 
-std::string PrivateRamDir()
+std::string PrivateRamDir(application::RegisterError *why)
 {
     std::string ram = Resolve("RAM:");
+    if (why)
+        *why = application::REGERR_RamUnusable;
     if (ram.empty())
         return ram;
     // An assigned directory is the user's choice and is used as it is, even a shared one (mode 1777).
@@ -202,12 +212,14 @@ std::string PrivateRamDir()
     }
     // The default one may lie in /tmp, where another user could have put a link or a directory of
     // his own, to make us place our lock, socket and files where he wants.
-    if (const char *problem = MakePrivateDir(ram)) {
+    if (const RamProblem problem = MakePrivateDir(ram); problem.text) {
         std::fprintf(stderr,
             "Tavrin: %s %s; RAM: is not used. Remove it or assign RAM: elsewhere "
             "(TAVRIN_ASSIGN_RAM).\n",
-            ram.c_str(), problem);
+            ram.c_str(), problem.text);
         dos::SetIoErr(EACCES);
+        if (why)
+            *why = problem.error;
         return std::string();
     }
     return ram;

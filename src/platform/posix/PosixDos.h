@@ -2,8 +2,11 @@
 
 // Helpers shared by the POSIX host's files (not part of the platform interface).
 
+#include <chrono>
 #include <string>
 #include <sys/types.h>
+
+#include "platform/application.h"
 
 namespace dos {
 struct File;
@@ -17,10 +20,18 @@ std::string Resolve(const char *devicePath);
 std::string ConfigHome();
 // mkdir -p.
 bool MakeDirs(const std::string &dir, mode_t mode);
-// RAM:, or "" when it cannot be had. The default directory is created private to the user (0700)
-// and refused, with a message, when it is a link, another user's or writable by others; an assigned
-// one is used as it is.
-std::string PrivateRamDir();
+// RAM:, or "" when it cannot be had, with `why` set. The default directory is created private to the
+// user (0700) and refused, with a message, when it is a link, another user's or writable by others; an
+// assigned one is used as it is.
+std::string PrivateRamDir(application::RegisterError *why = nullptr);
+// Opens a host path without waiting (a FIFO would wait for its other end for ever) and keeps it only
+// when it is of `type` (S_IFREG, S_IFCHR, ...), so a FIFO or device named where a file belongs can
+// neither hang the program nor feed it without end. The descriptor, blocking from here on, or -1 with
+// errno set (EISDIR for a directory, EINVAL for another wrong type).
+int OpenOfType(const std::string &host, int flags, mode_t type);
+// Waits until `fd` has one of `events` (poll's), but not past `deadline` and not while a quit is pending.
+enum class Wait { Ready, TimedOut, Quit, Failed };
+Wait WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline);
 // The descriptor behind an open file, or -1.
 int FileDescriptor(dos::File *file);
 // The URL device: starts the desktop's URL handler for `address` ("NIL:" only checks that it exists)

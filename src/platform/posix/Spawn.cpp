@@ -15,12 +15,12 @@
 #include "platform/dos.h"
 #include "platform/host.h"
 #include "platform/posix/PosixDos.h"
+#include "platform/posix/SessionBus.h"
 
 // Programs that the ticker starts (the browser, the desktop's URL handler) run on their own: no shell
 // reads their arguments, they get default signal handling and a session of their own, and a small
-// thread per program collects its exit so that none lingers as a zombie.
-
-extern char **environ;
+// thread per program collects its exit so that none lingers as a zombie. They get the session bus's
+// address as it was, even where the ticker found that bus mute.
 
 namespace {
 
@@ -90,9 +90,11 @@ bool Spawn(const std::vector<std::string> &words, int in, int out, int err)
     posix_spawn_file_actions_adddup2(&actions, err, 2);
     PrepareAttributes(&attr);
 
+    std::vector<std::string> storage;
+    std::vector<char *> env = session_bus::ChildEnvironment(&storage);
     pid_t pid;
     std::unique_lock<std::mutex> lock(gMutex);
-    const int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+    const int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), env.data());
     if (rc == 0) {
         gRunning++;
         Collect(pid);

@@ -13,7 +13,6 @@ namespace tavrin::qt {
 
 namespace {
 
-constexpr int32_t kMaxIconSide = 128;
 constexpr int32_t kDefaultIconSide = 48;
 constexpr int32_t kMsPerTick = 20;
 

@@ -27,6 +27,9 @@ struct Interface;
 
 namespace tavrin::qt {
 
+// The largest icon the dock draws, as a side in pixels.
+constexpr int32_t kMaxIconSide = 128;
+
 class DockHost final : public QObject {
     Q_OBJECT
 

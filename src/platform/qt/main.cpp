@@ -8,6 +8,7 @@
 #include "platform/gui.h"
 #include "platform/host.h"
 #include "platform/icon.h"
+#include "platform/posix/SessionBus.h"
 #include "platform/posix/Signals.h"
 #include "platform/qt/QtAppIcon.h"
 #include "platform/qt/QtDock.h"
@@ -37,6 +38,8 @@ int main(int argc, char **argv)
 {
     // First, so that a quit that comes while Qt starts is a quit too, not the default end.
     posix_signals::Install(exec::FindTask(nullptr));
+    // Before Qt, whose accessibility bridge, tray and menus would each wait on a mute bus for long.
+    session_bus::Probe();
     std::unique_ptr<QApplication> app;
     xcb_connection_t *probe = nullptr;
     if (HaveDisplay(&probe)) {
