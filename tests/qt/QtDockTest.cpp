@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QToolTip>
 #include <QWidget>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -66,6 +67,15 @@ void ClickIcon()
         "xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
 }
 
+// The pointer rests on the icon, which is never the active window.
+void HoverIcon()
+{
+    QPoint at = Icon().place.center();
+    if (gXView.empty())
+        return QTest::mouseMove(QApplication::topLevelAt(at), QApplication::topLevelAt(at)->mapFromGlobal(at));
+    QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y())});
+}
+
 TEST(DockHost, IconShowsItsStateTicksTakesTheClickAndGoesWithTheRegistration)
 {
     testplat::Devices devices; // RAM: holds the skin pictures, too
@@ -99,6 +109,11 @@ TEST(DockHost, IconShowsItsStateTicksTakesTheClickAndGoesWithTheRegistration)
     gb_DockyData.load()->state = State_german;
     EXPECT_TRUE(WaitFor(
         [] { return Icon().Shows(State_german, "Tavrin: Neue deutsche News liegen vor !\nNoch nicht geprüft"); }));
+    if (Icon().kind == "docklet") { // a tray shows the tooltip itself
+        HoverIcon();
+        EXPECT_TRUE(WaitFor([] { return QToolTip::isVisible() && QToolTip::text() == Icon().toolTip; }))
+            << "the docklet's tooltip does not show";
+    }
     ClickIcon();
     EXPECT_TRUE(WaitFor([] { return (exec::SetSignal(0, 0) & SIGBREAKF_CTRL_F) != 0; }));
 

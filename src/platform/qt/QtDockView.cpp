@@ -45,6 +45,8 @@ public:
     {
         setObjectName("TavrinDocklet");
         setWindowTitle("Tavrin");
+        // Qt shows tooltips only over the active window, and the docklet never becomes one.
+        setAttribute(Qt::WA_AlwaysShowToolTips);
     }
 
     void showFrame(const QImage &frame, const QString &toolTip) override
