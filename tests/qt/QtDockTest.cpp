@@ -67,10 +67,11 @@ void ClickIcon()
         "xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
 }
 
-// The pointer rests on the icon, which is never the active window.
+// The pointer rests on the icon, which is never the active window; beside its centre, so that the
+// click's move to the centre is a move (xdotool's --sync waits for one).
 void HoverIcon()
 {
-    QPoint at = Icon().place.center();
+    QPoint at = Icon().place.center() - QPoint(2, 2);
     if (gXView.empty())
         return QTest::mouseMove(QApplication::topLevelAt(at), QApplication::topLevelAt(at)->mapFromGlobal(at));
     QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y())});
