@@ -13,7 +13,7 @@
 #include "platform/host.h"
 #include "platform/posix/PosixDos.h"
 
-// The desktop entry that starts Tavrin with the session, after the XDG autostart specification. Only
+// The desktop entry that starts Tavrin with the session, as XDG autostart reads it. Only
 // its Exec and TryExec lines depend on where this program lies; TryExec lets the desktop pass over an
 // entry whose program has been removed since.
 
