@@ -6,10 +6,14 @@
 #include "TavrinCause.h"
 #include "TavrinFeedHttp.h"
 #include "TavrinLocale.h"
+#include "TavrinSeams.h"
 #include "platform/dos.h"
 #include "platform/notify.h"
 
 LONG gb_DoMessage;
+
+const TavrinDownloads gb_RealDownloads = {getNewsInternal, getFeedInternal};
+TavrinDownloads gb_Downloads = gb_RealDownloads;
 
 // The news check's debug lines (the PARSER debug word).
 __attribute__((format(printf, 1, 2))) static void CheckDebug(CONST_STRPTR fmt, ...)
@@ -46,7 +50,7 @@ static CONST_STRPTR ChannelName(LONG side)
 // request and the news parser.
 static BOOL FetchChannel(LONG side)
 {
-    return IsFeedChannel(side) ? getFeedInternal(side) : getNewsInternal(gb_Buffer[side], side);
+    return IsFeedChannel(side) ? gb_Downloads.Feed(side) : gb_Downloads.News(gb_Buffer[side], side);
 }
 
 static ULONG FetchedLength(LONG side)

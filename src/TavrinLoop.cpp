@@ -2,6 +2,7 @@
 
 #include "Tavrin.h"
 #include "TavrinLocale.h"
+#include "TavrinSeams.h"
 #include "platform/application.h"
 #include "platform/dos.h"
 
@@ -21,6 +22,9 @@ constexpr ULONG HiddenQual3 = gui::IEQUALIFIER_CONTROL;
 constexpr ULONG IECODE_UP_PREFIX = 0x80;
 constexpr ULONG RAWKEY_FirstModifier = 0x60;
 constexpr ULONG RAWKEY_LastModifier = 0x67;
+
+const TavrinLoopActions gb_RealLoopActions = {RenewList, DoSettings, ShowLink, ReportLink, DoSnapshot, CheckToAllNews};
+TavrinLoopActions gb_LoopActions = gb_RealLoopActions;
 
 struct LoopState {
     BOOL laufen;
@@ -67,14 +71,14 @@ void CheckNewsAtStart()
         return;
     switch (gb_PrefsData.Checklang) {
     case 0:
-        RenewList(Kestrel_german);
+        gb_LoopActions.RenewList(Kestrel_german);
         break;
     case 1:
-        RenewList(Kestrel_english);
+        gb_LoopActions.RenewList(Kestrel_english);
         break;
     case 2:
-        RenewList(Kestrel_german);
-        RenewList(Kestrel_english);
+        gb_LoopActions.RenewList(Kestrel_german);
+        gb_LoopActions.RenewList(Kestrel_english);
         break;
     default:
         break;
@@ -103,7 +107,7 @@ static void ShowAbout()
 static void QuitProgram(LoopState *ls)
 {
     if (gb_PrefsData.Savewin)
-        DoSnapshot();
+        gb_LoopActions.DoSnapshot();
     if (gb_Win)
         gui::WM_CLOSE(gb_WindowObj);
     gb_Win = nullptr;
@@ -113,7 +117,7 @@ static void QuitProgram(LoopState *ls)
 static void CloseMainWindow(LoopState *ls)
 {
     if (gb_PrefsData.Savewin)
-        DoSnapshot();
+        gb_LoopActions.DoSnapshot();
     gui::WM_CLOSE(gb_WindowObj);
     gb_Win = nullptr;
     // Without a dock icon nothing could bring the window back.
@@ -140,26 +144,26 @@ static void HandleGadget(ULONG id)
         if (gb_PrefsData.Checklang == 0 || gb_PrefsData.Checklang == 2)
             ShowChannel(Kestrel_german);
         else
-            RenewList(Kestrel_german);
+            gb_LoopActions.RenewList(Kestrel_german);
         break;
     case GID_English:
         if (gb_PrefsData.Checklang == 1 || gb_PrefsData.Checklang == 2)
             ShowChannel(Kestrel_english);
         else
-            RenewList(Kestrel_english);
+            gb_LoopActions.RenewList(Kestrel_english);
         break;
     case GID_Prefs:
-        DoSettings();
+        gb_LoopActions.DoSettings();
         break;
     case GID_Newslist:
         if (gui::ListBrowserRelEvent(gb_NewslistGad) == gui::LBRE_DOUBLECLICK)
-            ShowLink();
+            gb_LoopActions.ShowLink();
         break;
     case GID_Show:
-        ShowLink();
+        gb_LoopActions.ShowLink();
         break;
     case GID_Report:
-        ReportLink();
+        gb_LoopActions.ReportLink();
         break;
     default:
         break;
@@ -183,7 +187,7 @@ static void HandleRawKey(ULONG key, ULONG qual, LoopState *ls)
     } else if (ls->step == 1 && key == HiddenKey2 && qual == 0) {
         ls->step = 2;
     } else if (ls->step == 2 && key == HiddenKey3 && qual == HiddenQual3) {
-        RenewList(VEdod_german);
+        gb_LoopActions.RenewList(VEdod_german);
     } else {
         ls->step = 0;
     }
@@ -270,7 +274,7 @@ void MsgLoop()
         if (ls.sigs & SIGBREAKF_CTRL_C)
             ls.laufen = FALSE;
         if (ls.sigs & SIGBREAKF_CTRL_E)
-            CheckToAllNews();
+            gb_LoopActions.CheckToAllNews();
         if (ls.sigs & SIGBREAKF_CTRL_F)
             OpenOrRaiseWindow();
     }

@@ -1,5 +1,3 @@
-#include "TavrinProg.h"
-
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -7,6 +5,7 @@
 
 #include "TavrinFeedHttp.h"
 #include "TavrinLocale.h"
+#include "TavrinSeams.h"
 #include "platform/application.h"
 #include "platform/dos.h"
 #include "platform/icon.h"
@@ -27,12 +26,13 @@ void *DockyBase;
 
 // A NUL, then the version cookie; the window's screen title starts 7 characters in.
 const char version[] = "\0$VER: Tavrin 1.05 (28.10.2019) Freeware, (C) 2019 by the Tavrin team";
-const char gb_URLIdentifier[] = "kestrel-review.example";
 
 const TavrinSteps gb_RealSteps = {LoadConfig, LoadTimestamp, CreateAllObjects, LoadAllPictures, CreateDockyLibrary,
     MsgLoop, DoIconify, DeleteDockyLibrary, FreeAllPictures, DestroyAllObjects, SaveConfig};
 TavrinSteps gb_Steps = gb_RealSteps;
 
+// The domain the application registers its URL identifier under.
+static const char kURLIdentifier[] = "kestrel-review.example";
 static const ULONG kMinRSSBufSize = 200000;
 // Skins are directories below the home directory's "skins"; this one comes with the program.
 static const char kDefaultSkin[] = "skins/standard";
@@ -294,7 +294,7 @@ static int RunRegistered(const icon::WBStartup *wbs, const StartOptions &opt)
     gb_DockyData = &dockydata;
 
     Progress("Registriere Anwendung ...\n");
-    application::RegisterTags tags {const_cast<icon::WBStartup *>(wbs), gb_URLIdentifier, true, &aii, gb_Iconify != 0,
+    application::RegisterTags tags {const_cast<icon::WBStartup *>(wbs), kURLIdentifier, true, &aii, gb_Iconify != 0,
         exec::Version() > 52 ? "KestrelReview News" : nullptr};
     gb_AppID = application::RegisterApplication(nullptr, tags);
     if (!gb_AppID) {

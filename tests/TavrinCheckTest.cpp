@@ -6,21 +6,28 @@
 #include "CatalogImage.h"
 #include "EntryList.h"
 #include "Tavrin.h"
+#include "TavrinSeams.h"
 #include "platform/FakeAnnounce.h"
 #include "platform/FakeGui.h"
 #include "platform/LoopbackServer.h"
 #include "platform/TestPlatform.h"
 
-// While a check test scripts the downloads (see tests/CMakeLists.txt and the end of this file), a
-// channel answers with the feed below or fails, and each download notes its channel and the dock
-// state it ran in; otherwise the real download runs.
-static bool gScripted, gFails[2];
-static std::string gDownloads;
-
 namespace {
 
 // The German feed of the parser tests; its newest item is of DATE, with the timestamp TS.
 const std::string kFeed = "HTTP/1.0 200 OK\r\nContent-Type: application/rss+xml\r\n\r\n" + TestData("kestrel-de.rss");
+
+// A check test scripts the downloads of the site's channels (gb_Downloads): a channel answers with the
+// feed above or fails, and each download notes its channel and the dock state it ran in.
+bool gFails[2];
+std::string gDownloads;
+
+BOOL ScriptedDownload(char *buffer, LONG side)
+{
+    gDownloads += std::to_string(side) + "@" + std::to_string(gb_DockyData.load()->state.load()) + " ";
+    Strlcpy(buffer, gFails[side] ? "" : kFeed.c_str(), gb_RSSBufSize + 1);
+    return !gFails[side];
+}
 
 struct RenewListTest : testing::Test {
     testplat::Devices devices;
@@ -96,13 +103,13 @@ struct CheckTest : RenewListTest {
     void SetUp() override
     {
         RenewListTest::SetUp();
-        gScripted = true;
+        gb_Downloads.News = ScriptedDownload;
         gb_PrefsData = {.Checklang = 2, .Request = 2, .Ringhio = TRUE};
         gb_Win = nullptr;
     }
     void TearDown() override
     {
-        gScripted = false;
+        gb_Downloads = gb_RealDownloads;
         fakeannounce::Reset();
         RenewListTest::TearDown();
     }
@@ -208,13 +215,3 @@ TEST_F(CheckTest, AnnouncementsInOrderAsTheSettingsAsk)
 }
 
 } // namespace
-
-extern "C" BOOL __real__Z15getNewsInternalPci(char *buffer, LONG side);
-extern "C" BOOL __wrap__Z15getNewsInternalPci(char *buffer, LONG side)
-{
-    if (!gScripted)
-        return __real__Z15getNewsInternalPci(buffer, side);
-    gDownloads += std::to_string(side) + "@" + std::to_string(gb_DockyData.load()->state.load()) + " ";
-    Strlcpy(buffer, gFails[side] ? "" : kFeed.c_str(), gb_RSSBufSize + 1);
-    return !gFails[side];
-}

@@ -4,49 +4,35 @@
 #include <vector>
 
 #include "Tavrin.h"
+#include "TavrinSeams.h"
 #include "platform/FakeGui.h"
 #include "platform/TestPlatform.h"
 #include "platform/application.h"
 
-// The operations of other areas that the loop calls are replaced for this test by the linker
-// (--wrap, see tests/CMakeLists.txt), so that the test sees each call and no download runs.
+// The loop's actions are replaced for this test (gb_LoopActions), so that the test sees each call and no
+// download runs.
 
 using Log = std::vector<std::string>;
 using namespace std::string_literals;
 static Log gLog;
 static int gChecks;
 
-#define LOGGING_WRAP(symbol, params, entry)                                                                            \
-    void symbol params                                                                                                 \
-    {                                                                                                                  \
-        gLog.push_back(entry);                                                                                         \
-    }
-
-extern "C" {
-
-LOGGING_WRAP(__wrap__Z9RenewListi, (LONG side), "RenewList " + std::to_string(side))
-LOGGING_WRAP(__wrap__Z10DoSettingsv, (), "DoSettings")
-LOGGING_WRAP(__wrap__Z8ShowLinkv, (), "ShowLink")
-LOGGING_WRAP(__wrap__Z10ReportLinkv, (), "ReportLink")
-LOGGING_WRAP(__wrap__Z10DoSnapshotv, (), "DoSnapshot")
-
-// The newest entries of the two channels are 1000 and 2000.
-ULONG __wrap__Z8GetMaxTSPN4exec4ListEj(exec::List *list, ULONG maxold)
-{
-    gLog.push_back("GetMaxTS " + std::to_string(list - gb_List));
-    return std::max(ULONG(1000 * (list - gb_List + 1)), maxold);
-}
-// Every pass that sees SIGBREAKF_CTRL_E comes here and asks for one more pass that ends the loop. A
-// third pass is a loop that did not end when told: it is stopped at once, not by the test's time-out.
+// Every pass that sees SIGBREAKF_CTRL_E comes to CheckToAllNews and asks for one more pass that ends the
+// loop. A third pass is a loop that did not end when told: it is stopped at once, not by the test's
+// time-out.
 struct LoopRanOn { };
-void __wrap__Z14CheckToAllNewsv()
-{
-    if (++gChecks > 2)
-        throw LoopRanOn {};
-    exec::Signal(exec::FindTask(nullptr), SIGBREAKF_CTRL_C | SIGBREAKF_CTRL_E);
-}
-
-} // extern "C"
+static const TavrinLoopActions kLoggers = {
+    [](LONG side) { gLog.push_back("RenewList " + std::to_string(side)); },
+    [] { gLog.push_back("DoSettings"); },
+    [] { gLog.push_back("ShowLink"); },
+    [] { gLog.push_back("ReportLink"); },
+    [] { gLog.push_back("DoSnapshot"); },
+    [] {
+        if (++gChecks > 2)
+            throw LoopRanOn {};
+        exec::Signal(exec::FindTask(nullptr), SIGBREAKF_CTRL_C | SIGBREAKF_CTRL_E);
+    },
+};
 
 namespace {
 
@@ -71,9 +57,11 @@ protected:
         gb_AppPort = exec::CreatePort();
         gb_DockPort = exec::CreatePort();
         gb_DockyData = &dock;
+        gb_LoopActions = kLoggers;
     }
     void TearDown() override
     {
+        gb_LoopActions = gb_RealLoopActions;
         gui::DisposeObject(gb_WindowObj);
         gb_WindowObj = gb_NewslistGad = nullptr;
         exec::DeletePort(gb_AppPort);
@@ -89,8 +77,10 @@ protected:
         gb_NewslistGad->relEvent = (flags & DoubleClick) ? gui::LBRE_DOUBLECLICK : gui::LBRE_NORMAL;
         for (int ch = 0; ch < Arsschanel_max; ch++) {
             exec::NewList(&gb_List[ch]);
-            if (ch < 2 && !(flags & Empty))
-                exec::AddTail(&gb_List[ch], &entries[ch]);
+            if (ch < 2 && !(flags & Empty)) {
+                entries[ch].node.ln_Name = reinterpret_cast<char *>(&entries[ch].record);
+                exec::AddTail(&gb_List[ch], &entries[ch].node);
+            }
         }
         gb_PrefsData = {.Checklang = UBYTE(flags / Lang1), .Openshow = 2, .Savewin = TRUE};
         gb_TS[0] = gb_TS[1] = 0;
@@ -100,7 +90,8 @@ protected:
         fakegui::host.calls.clear();
     }
 
-    // Runs the loop and returns its passes: 1 when the first pass ended it, else 2. Messages have no
+    // Runs the loop and returns its passes: 1 when the first pass ended it, else 2; a channel that the
+    // loop showed, and so marked seen, is logged at the end. Messages have no
     // reply port, so ReplyMsg frees them: one that is taken and never replied leaks (the sanitizers
     // report it).
     int Run(const std::vector<Event> &events)
@@ -122,12 +113,20 @@ protected:
         } catch (const LoopRanOn &) {
             ADD_FAILURE() << "the loop did not end on SIGBREAKF_CTRL_C";
         }
+        for (int ch = 0; ch < 2; ch++) {
+            if (gb_TS[ch])
+                gLog.push_back("seen " + std::to_string(ch));
+        }
         return gChecks;
     }
 
     testplat::Devices dev;
     TavrinDockyData dock {};
-    exec::Node entries[2];
+    // The newest entries of the two channels are 1000 and 2000.
+    struct {
+        TavrinData record;
+        exec::Node node;
+    } entries[2] = {{{.timestamp = 1000}, {}}, {{.timestamp = 2000}, {}}};
 };
 
 TEST_F(LoopTest, EventTable)
@@ -146,9 +145,9 @@ TEST_F(LoopTest, EventTable)
         bool openAfter;
         size_t requesters = 0;
     } cases[] = {
-        {"German shown", Open, {{Win, GadgetUp | 1}}, 2, {"GetMaxTS 0"}, {"labels"}, true},
+        {"German shown", Open, {{Win, GadgetUp | 1}}, 2, {"seen 0"}, {"labels"}, true},
         {"German fetched", Open | Lang1, {{Win, GadgetUp | 1}}, 2, {"RenewList 0"}, {}, true},
-        {"English shown", Open | Lang2, {{Win, GadgetUp | 2}}, 2, {"GetMaxTS 1"}, {"labels"}, true},
+        {"English shown", Open | Lang2, {{Win, GadgetUp | 2}}, 2, {"seen 1"}, {"labels"}, true},
         {"English fetched", Open, {{Win, GadgetUp | 2}}, 2, {"RenewList 1"}, {}, true},
         {"settings", Open, {{Win, GadgetUp | 3}}, 2, {"DoSettings"}, {}, true},
         {"list double-click", Open | DoubleClick, {{Win, GadgetUp | 4}}, 2, {"ShowLink"}, {}, true},

@@ -1,5 +1,3 @@
-#include "TavrinProg.h"
-
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -12,6 +10,7 @@
 
 #include "Tavrin.h"
 #include "TavrinFeedHttp.h"
+#include "TavrinSeams.h"
 #include "platform/TestPlatform.h"
 #include "platform/host.h"
 #include "platform/icon.h"
