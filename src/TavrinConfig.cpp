@@ -64,25 +64,10 @@ static void PrefsFromBytes(const UBYTE *in, TavrinPrefs *prefs)
     prefs->Browser[sizeof(prefs->Browser) - 1] = 0;
 }
 
-// Reads until `length` bytes are in or the file ends; the count read, or -1 on an error.
-static LONG ReadFull(dos::File *file, UBYTE *buf, LONG length)
-{
-    LONG got = 0;
-    while (got < length) {
-        LONG n = dos::Read(file, buf + got, length - got);
-        if (n < 0)
-            return got ? got : -1;
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return got;
-}
-
 static BOOL ReadBE32(dos::File *file, ULONG *value)
 {
     UBYTE bytes[4];
-    if (ReadFull(file, bytes, 4) != 4)
+    if (dos::Read(file, bytes, 4) != 4)
         return FALSE;
     *value = GetBE32(bytes);
     return TRUE;
@@ -106,7 +91,7 @@ static void SetDefaultPrefs()
 static BOOL LoadPrefsRecord(dos::File *file)
 {
     UBYTE bytes[PrefsSize] = {};
-    LONG len = ReadFull(file, bytes, PrefsSize);
+    LONG len = dos::Read(file, bytes, PrefsSize);
     if (len != PrefsSize && len != OldPrefsSize)
         return FALSE;
     // The older record lacks Anzeige and the last padding byte, which the zeroed buffer supplies.

@@ -23,8 +23,7 @@
 #include "platform/StuckBus.h"
 #include "platform/TestPlatform.h"
 #include "platform/dos.h"
-#include "platform/host.h"
-#include "platform/net.h"
+#include "platform/posix/Knobs.h"
 
 extern gui::NewMenu gb_MenuDescribe[];
 
@@ -40,14 +39,14 @@ mode_t ModeOf(const std::string &path)
 TEST(Faults, ADrippingDownloadEndsAtItsDeadline)
 {
     testplat::Reset();
-    net::SetDownloadTimeout(300);
+    net_host::SetDownloadTimeout(300);
     std::string buffer((gb_RSSBufSize = 200000) + 1, '\0');
     LoopbackServer server(LoopbackServer::Mode::Drip);
     snprintf(gb_NewsADR, sizeof gb_NewsADR, "%s", server.address().c_str());
     EXPECT_FALSE(getNewsInternal(buffer.data(), Kestrel_german));
     ASSERT_EQ(testplat::Requesters().size(), 1u);
     EXPECT_EQ(testplat::Requesters()[0].body, STR_ERR_ReceiveDataError);
-    net::SetDownloadTimeout(net::DefaultDownloadTimeoutMs);
+    net_host::SetDownloadTimeout(net_host::DefaultDownloadTimeoutMs);
 }
 
 TEST(Faults, AMenuTextWithoutKeyAndLabelGivesTheBuiltInOne)

@@ -14,6 +14,7 @@
 #include "platform/exec.h"
 #include "platform/host.h"
 #include "platform/icon.h"
+#include "platform/posix/Knobs.h"
 #include "platform/posix/PosixDos.h"
 
 namespace {

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "EntryList.h"
-#include "platform/host.h"
 
 // Browsers are stand-in scripts on a PATH of their own, started for real: each records its arguments
 // and says something on both outputs.
@@ -44,7 +43,7 @@ TEST(BrowserTest, WhichBrowserGetsWhat)
     // The arguments a stand-in was last started with, once every started program has ended; empty
     // when it did not run since the last look.
     const auto Recorded = [&](const char *name) {
-        dos_host::WaitForStartedPrograms();
+        testplat::WaitForChildren();
         const std::string path = bin.file(name) + ".args", bytes = testplat::ReadFile(path);
         std::filesystem::remove(path);
         Args args;
@@ -102,7 +101,7 @@ TEST(BrowserTest, WhichBrowserGetsWhat)
         Strlcpy(gb_ReportLink, c.action == Report ? c.address : "", sizeof(gb_ReportLink));
         Strlcpy(gb_PrefsData.Browser, c.browser, sizeof(gb_PrefsData.Browser));
         gui::SetListBrowserLabels(gb_NewslistGad, &channel.list, c.action == ShowNothing ? -1 : 0);
-        dos_host::FailWritesAfter(c.action == ShowUnwritten ? 5 : -1);
+        testplat::LimitFileSize(c.action == ShowUnwritten ? 5 : -1);
         if (c.action == Start)
             StartBrowser(c.address);
         else

@@ -8,7 +8,6 @@
 #include "EntryList.h"
 #include "Tavrin.h"
 #include "platform/TestPlatform.h"
-#include "platform/host.h"
 
 namespace {
 
@@ -97,7 +96,7 @@ TEST_F(ConfigTest, CutTimestampFileIsReported)
 TEST_F(ConfigTest, SaveThatFailsHalfWayKeepsTheOldFileAndNoTemporary)
 {
     testplat::WriteFile(conf, TestData("config/Tavrin.conf"));
-    dos_host::FailWritesAfter(100);
+    testplat::LimitFileSize(100);
     EXPECT_FALSE(SaveConfig());
     EXPECT_EQ(testplat::ReadFile(conf), TestData("config/Tavrin.conf"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dev.envarc()), {}), 1);

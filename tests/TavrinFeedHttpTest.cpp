@@ -18,6 +18,7 @@
 #include "platform/FeedServer.h"
 #include "platform/LoopbackServer.h"
 #include "platform/TestPlatform.h"
+#include "platform/curl/Knobs.h"
 #include "platform/host.h"
 #include "platform/http.h"
 
@@ -46,7 +47,7 @@ struct FeedHttpTest : testing::Test {
         gb_DockyData = &dock;
         ASSERT_TRUE(CreateAllObjects());
         Strlcpy(gb_CAFile, server->caFile().c_str(), sizeof gb_CAFile);
-        http::SetTimeouts(5000, 1000, 20000); // a silent server fails within a second
+        http_host::SetTimeouts(5000, 1000, 20000); // a silent server fails within a second
     }
     void TearDown() override
     {
@@ -54,7 +55,7 @@ struct FeedHttpTest : testing::Test {
         gb_Win = nullptr;
         gb_DockyData = nullptr;
         gb_Feed[0].url[0] = gb_Feed[1].url[0] = gb_CAFile[0] = 0;
-        http::SetTimeouts(http::DefaultConnectTimeoutMs, http::DefaultSilenceTimeoutMs, http::DefaultDownloadTimeoutMs);
+        http_host::SetTimeouts(http_host::DefaultConnectTimeoutMs, http_host::DefaultSilenceTimeoutMs, http_host::DefaultDownloadTimeoutMs);
     }
 
     // One download and read of the German channel from `url`, as a check or a reload does it.
@@ -244,7 +245,7 @@ TEST_F(FeedHttpTest, AQuitEndsADownloadAtOnce)
 {
     gIdleCalls = 0;
     net_host::SetIdleHook([] { gIdleCalls++; });
-    http::SetTimeouts(30000, 30000, 60000);
+    http_host::SetTimeouts(30000, 30000, 60000);
     std::atomic<std::chrono::steady_clock::rep> quitAt {0};
     std::thread quitter([&quitAt] {
         for (int i = 0; i < 400 && gIdleCalls < 3; i++)

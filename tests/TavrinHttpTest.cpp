@@ -14,6 +14,7 @@
 #include "platform/TestPlatform.h"
 #include "platform/host.h"
 #include "platform/net.h"
+#include "platform/posix/Knobs.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ protected:
     {
         snprintf(gb_NewsURL, sizeof gb_NewsURL, "%s", "news.kestrel.test");
         gb_RSSBufSize = BUF_SIZE;
-        net::SetTimeouts(1000, 1000); // short, so that time-outs are quick to test
+        net_host::SetTimeouts(1000, 1000); // short, so that time-outs are quick to test
         testplat::Reset();
         gb_Win = nullptr;
         gb_Debug = 0;

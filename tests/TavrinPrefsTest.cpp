@@ -12,7 +12,7 @@
 #include "TavrinLocale.h"
 #include "platform/FakeGui.h"
 #include "platform/TestPlatform.h"
-#include "platform/host.h"
+#include "platform/posix/Knobs.h"
 
 // The settings window on the test host: the user's part is played in the open window, the outcome
 // read from the record, the geometry and the settings file.
@@ -192,7 +192,7 @@ TEST(PrefsTest, StartAtLogin)
             testplat::WriteFile(dir + "/tavrin", "#!/bin/sh\n");
             chmod((dir + "/tavrin").c_str(), 0755);
         }
-        autostart_host::SetProgramFile((c.program + "/tavrin" + c.kernelSuffix).c_str());
+        testplat::NameProgramFile((c.program + "/tavrin" + c.kernelSuffix).c_str());
         setenv("PATH", c.path.c_str(), 1);
         testplat::WriteFile(conf, saved);
         LoadConfig();
@@ -227,7 +227,7 @@ TEST(PrefsTest, StartAtLogin)
             expected.replace(expected.find("%s"), 2, config.entry() + ": " + strerror(c.code));
         EXPECT_EQ(bodies, c.error ? std::vector<std::string> {expected} : std::vector<std::string> {});
     }
-    autostart_host::SetProgramFile(nullptr);
+    testplat::NameProgramFile(nullptr);
 }
 
 } // namespace

@@ -12,8 +12,8 @@
 #include "TavrinFeedHttp.h"
 #include "TavrinSeams.h"
 #include "platform/TestPlatform.h"
-#include "platform/host.h"
 #include "platform/icon.h"
+#include "platform/posix/Knobs.h"
 
 namespace {
 

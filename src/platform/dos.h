@@ -37,7 +37,8 @@ struct File;
 // the address passed unchanged) and gives a handle that reads nothing; "URL:NIL:" only checks that such a
 // handler is on PATH. Both give null when it is not there or cannot be started.
 File *Open(const char *name, int32_t mode);
-// Bytes moved, or -1 on error.
+// Read and Write move all `length` bytes, unless the file ends first (Read) or an error stops them.
+// They return the bytes moved, or -1 when the error came before the first byte (IoErr says why).
 int32_t Read(File *file, void *buf, int32_t length);
 int32_t Write(File *file, const void *buf, int32_t length);
 // For MODE_NEWFILE the data reaches the named file only here: it is written to a temporary file

@@ -1,8 +1,7 @@
 #pragma once
 
-// Hooks between the host implementations (real and test); the program never includes this.
-
-#include <cstdint>
+// Hooks between the pieces of the hosts; the program never includes this. What only tests turn lives in
+// each host's Knobs.h.
 
 namespace exec_host {
 
@@ -11,12 +10,6 @@ namespace exec_host {
 using PumpFn = void (*)(int timeoutMs);
 using WakeFn = void (*)();
 void SetEventPump(PumpFn pump, WakeFn wake);
-
-// The exec version the host reports (54.16 on Linux); the test host sets older ones.
-void SetVersion(uint16_t version, uint16_t revision);
-
-// Forgets every signal of the main task and a pending quit (test isolation).
-void ResetSignals();
 
 // A quit asked from outside the program (SIGINT, SIGTERM). It stays pending for the rest of the run,
 // and every blocking wait of the hosts (a download, the open requester) ends at once while it is, so
@@ -28,20 +21,7 @@ int QuitFd();
 
 } // namespace exec_host
 
-namespace dos_host {
-
-// Test aid: after `bytes` more bytes every Write fails, as on a full disk; -1 switches it off.
-void FailWritesAfter(long bytes);
-
-// Test aid: returns once every program started by SystemTags or the URL device has ended.
-void WaitForStartedPrograms();
-
-} // namespace dos_host
-
 namespace application_host {
-
-// The application library's version the host offers (53 on Linux); the test host lowers it.
-void SetLibraryVersion(uint32_t version);
 
 // The host's dock. A registration with a dock icon (APPICONT_Docky, not REGAPP_NoIcon) calls `add` with
 // the icon's library base; unregistering calls `remove`, which takes the icon away before it returns.
@@ -50,14 +30,6 @@ using RemoveDockIconFn = void (*)();
 void SetDock(AddDockIconFn add, RemoveDockIconFn remove);
 
 } // namespace application_host
-
-namespace autostart_host {
-
-// Test aid: the running executable's name as the kernel gives it, for the autostart entry; null goes back
-// to asking the kernel.
-void SetProgramFile(const char *path);
-
-} // namespace autostart_host
 
 namespace net_host {
 
@@ -69,10 +41,3 @@ void SetIdleHook(IdleFn hook);
 IdleFn IdleHook();
 
 } // namespace net_host
-
-namespace port_host {
-
-// How long a public port's client may stay silent before its first byte (1000 ms); tests lengthen it.
-void SetFirstByteTimeout(int ms);
-
-} // namespace port_host

@@ -2,9 +2,10 @@
 
 // HTTP and HTTPS downloads of feeds given by address. Names are resolved (IPv4 and IPv6), TLS is always
 // verified, compressed answers are accepted, the proxy variables of the environment are honoured. At
-// most 5 redirects are followed, each one only to http or https and never from https down to http. The
-// waits repaint through the host's idle hook and end at once when a quit is pending, as the socket
-// waits of net.h do.
+// most 5 redirects are followed, each one only to http or https and never from https down to http. A
+// download gives up after 15 s of connecting (with the TLS handshake), 30 s of silence or 60 s in all
+// (all redirects together). The waits repaint through the host's idle hook and end at once when a quit
+// is pending, as the socket waits of net.h do.
 
 #include <cstddef>
 
@@ -61,12 +62,5 @@ bool IsHttpAddress(const char *url);
 // Fetches `request.url` into `buffer`, which holds `capacity` bytes and the NUL that ends the body. Only a
 // 2xx answer's body is stored; a 304 leaves the buffer empty.
 Response Get(const Request &request, char *buffer, size_t capacity);
-
-// The time-outs in milliseconds: connecting (with the TLS handshake), silence while receiving, the whole
-// download (all redirects together). Tests shorten them.
-constexpr int DefaultConnectTimeoutMs = 15000;
-constexpr int DefaultSilenceTimeoutMs = 30000;
-constexpr int DefaultDownloadTimeoutMs = 60000;
-void SetTimeouts(int connectMs, int silenceMs, int downloadMs);
 
 } // namespace http

@@ -1,11 +1,11 @@
 #pragma once
 
 // TCP sockets with the program's own time-outs, so that a silent, dripping or unreachable server
-// never blocks the program's task for long. A socket's waits (the connect and every receive) end
-// with the download time-out counted from OpenStream, and a quit from outside ends any wait at
-// once; both count as failures (a receive that ends so gives -1). A failed call keeps the system's error
-// number on the socket (Error), so that callers can tell a refused connection from an unreachable
-// server or a time-out.
+// never blocks the program's task for long: a connect waits at most 15 s and a receive 30 s of
+// silence, and all waits of a socket end 60 s after OpenStream (the whole download). A quit from
+// outside ends any wait at once. Both count as failures (a receive that ends so gives -1). A failed
+// call keeps the system's error number on the socket (Error), so that callers can tell a refused
+// connection from an unreachable server or a time-out.
 
 #include <cstddef>
 #include <cstdint>
@@ -32,13 +32,5 @@ long Recv(Socket *s, void *buf, size_t length);
 int Error(const Socket *s);
 // Accepts null.
 void Close(Socket *s);
-
-// Time-outs in milliseconds (connect 15000, receive 30000); tests shorten them.
-constexpr int DefaultConnectTimeoutMs = 15000;
-constexpr int DefaultReceiveTimeoutMs = 30000;
-void SetTimeouts(int connectMs, int receiveMs);
-// The whole download's time-out in milliseconds (60000), for sockets opened afterwards.
-constexpr int DefaultDownloadTimeoutMs = 60000;
-void SetDownloadTimeout(int ms);
 
 } // namespace net

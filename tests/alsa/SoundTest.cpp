@@ -17,6 +17,7 @@
 #include "platform/TestPlatform.h"
 #include "platform/dos.h"
 #include "platform/host.h"
+#include "platform/posix/Knobs.h"
 
 namespace {
 

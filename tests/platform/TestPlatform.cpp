@@ -1,10 +1,11 @@
 #include "TestPlatform.h"
 
+#include <filesystem>
 #include <unistd.h>
 
 #include "FakePicture.h"
 #include "platform/dos.h"
-#include "platform/host.h"
+#include "platform/posix/Knobs.h"
 #include "platform/requester.h"
 
 static std::vector<testplat::Requester> gRequesters;
@@ -69,6 +70,16 @@ void SetClock(long days, long ticksOfDay)
     gTicksOfDay = ticksOfDay;
 }
 
+void NameProgramFile(const char *path)
+{
+    static const TempDir dir;
+    const std::string link = dir.file("exe");
+    std::filesystem::remove(link);
+    if (path)
+        std::filesystem::create_symlink(path, link);
+    autostart_host::SetProgramLink(path ? link.c_str() : nullptr);
+}
+
 void Reset()
 {
     gRequesters.clear();
@@ -76,7 +87,8 @@ void Reset()
     exec_host::ResetSignals();
     exec_host::SetVersion(54, 16);
     application_host::SetLibraryVersion(53);
-    dos_host::FailWritesAfter(-1);
+    LimitFileSize(-1);
+    NameProgramFile(nullptr);
     fakepic::SetScreenAvailable(true);
 }
 

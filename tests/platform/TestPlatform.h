@@ -21,8 +21,8 @@ unsigned long DelayedTicks();
 // Sets the fake clock to `days` since 1978 and `ticks` into the day.
 void SetClock(long days, long ticksOfDay);
 
-// Forgets requesters, delays, exec signals and write failures, restores host versions and the fake
-// pictures' screen.
+// Forgets requesters, delays, exec signals, the file size limit and the program file's name, restores
+// host versions and the fake pictures' screen.
 void Reset();
 
 // A fresh directory under $TMPDIR or /tmp, removed with its contents when the object goes.
@@ -62,5 +62,17 @@ bool FileExists(const std::string &path);
 // The process's open descriptors as "number -> what it refers to", to compare before and after a
 // call that must close what it opens.
 std::set<std::string> OpenDescriptors();
+
+// Files of this process stop growing at `bytes` bytes, as on a full disk: a write beyond fails (EFBIG).
+// -1 lifts the limit, as Reset and the end of every test do.
+void LimitFileSize(long bytes);
+
+// Returns once every child of this process has ended and been collected (the programs that SystemTags
+// and the URL device start); fails the test when one is still there after 30 s.
+void WaitForChildren();
+
+// The autostart entry takes `path` for the running program's file, as the kernel would name it; null
+// goes back to the kernel's name.
+void NameProgramFile(const char *path);
 
 } // namespace testplat

@@ -15,6 +15,7 @@
 #include "platform/TestPlatform.h"
 #include "platform/host.h"
 #include "platform/notify.h"
+#include "platform/posix/Knobs.h"
 #include "platform/posix/SessionBus.h"
 
 // Notifications on a session bus daemon of the test's own, with a notification service on a thread and

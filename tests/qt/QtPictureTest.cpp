@@ -8,6 +8,7 @@
 #include "platform/TestPlatform.h"
 #include "platform/host.h"
 #include "platform/picture.h"
+#include "platform/posix/Knobs.h"
 
 // Skin pictures as the Qt host loads them: only regular files, decoded once at no more than the dock
 // draws (128×128 at most, proportions kept), nothing absurd, and nothing once a quit is pending.

@@ -13,6 +13,7 @@
 #include <strings.h>
 
 #include "platform/curl/Answer.h"
+#include "platform/curl/Knobs.h"
 #include "platform/host.h"
 
 namespace http {
@@ -21,9 +22,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::atomic<int> connectTimeoutMs {DefaultConnectTimeoutMs};
-std::atomic<int> silenceTimeoutMs {DefaultSilenceTimeoutMs};
-std::atomic<int> downloadTimeoutMs {DefaultDownloadTimeoutMs};
+std::atomic<int> connectTimeoutMs {http_host::DefaultConnectTimeoutMs};
+std::atomic<int> silenceTimeoutMs {http_host::DefaultSilenceTimeoutMs};
+std::atomic<int> downloadTimeoutMs {http_host::DefaultDownloadTimeoutMs};
 
 constexpr int kMaxRedirects = 5;
 // How often a download lets the GUI host repaint.
@@ -277,11 +278,11 @@ Response Get(const Request &request, char *buffer, size_t capacity)
     return response;
 }
 
-void SetTimeouts(int connectMs, int silenceMs, int downloadMs)
-{
-    connectTimeoutMs.store(connectMs);
-    silenceTimeoutMs.store(silenceMs);
-    downloadTimeoutMs.store(downloadMs);
-}
-
 } // namespace http
+
+void http_host::SetTimeouts(int connectMs, int silenceMs, int downloadMs)
+{
+    http::connectTimeoutMs.store(connectMs);
+    http::silenceTimeoutMs.store(silenceMs);
+    http::downloadTimeoutMs.store(downloadMs);
+}

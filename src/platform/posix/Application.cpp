@@ -9,6 +9,7 @@
 
 #include "platform/dos.h"
 #include "platform/host.h"
+#include "platform/posix/Knobs.h"
 #include "platform/posix/PosixDos.h"
 #include "platform/posix/Signals.h"
 

@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "platform/dos.h"
-#include "platform/host.h"
+#include "platform/posix/Knobs.h"
 #include "platform/posix/PosixDos.h"
 
 // The desktop entry that starts Tavrin with the session, as XDG autostart reads it. Only
@@ -21,7 +21,8 @@ namespace {
 
 constexpr char kProgramName[] = "tavrin";
 constexpr char kDeletedSuffix[] = " (deleted)"; // what the kernel adds once the file was replaced
-std::string gProgramFile; // test aid: what the kernel names as the running executable; empty: ask it
+constexpr char kKernelLink[] = "/proc/self/exe";
+std::string gProgramLink = kKernelLink; // names the running program's file
 
 std::string EntryFile()
 {
@@ -32,8 +33,8 @@ std::string EntryFile()
 std::string ProgramFile()
 {
     char buf[4096];
-    const ssize_t n = gProgramFile.empty() ? readlink("/proc/self/exe", buf, sizeof buf - 1) : 0;
-    std::string file = n > 0 ? std::string(buf, size_t(n)) : gProgramFile;
+    const ssize_t n = readlink(gProgramLink.c_str(), buf, sizeof buf - 1);
+    std::string file = n > 0 ? std::string(buf, size_t(n)) : std::string();
     const size_t cut = file.size() - std::min(file.size(), sizeof kDeletedSuffix - 1);
     if (access(file.c_str(), F_OK) != 0 && file.compare(cut, std::string::npos, kDeletedSuffix) == 0)
         file.erase(cut);
@@ -173,7 +174,7 @@ void EntryPath(char *buf, size_t size)
 
 } // namespace autostart
 
-void autostart_host::SetProgramFile(const char *path)
+void autostart_host::SetProgramLink(const char *path)
 {
-    gProgramFile = path ? path : "";
+    gProgramLink = path ? path : kKernelLink;
 }

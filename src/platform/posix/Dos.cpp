@@ -1,6 +1,5 @@
 #include "platform/dos.h"
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdarg>
@@ -13,13 +12,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/host.h"
 #include "platform/posix/PosixDos.h"
 
 namespace {
 
 thread_local int32_t tIoErr = 0;
-std::atomic<long> gWriteBudget {-1};
 
 bool UnderRam(const std::string &host)
 {
@@ -172,34 +169,24 @@ int32_t Read(File *file, void *buf, int32_t length)
     return done;
 }
 
-// Honours the test aid that simulates a full disk.
-static int32_t AllowedBytes(int32_t length)
-{
-    long budget = gWriteBudget.load();
-    if (budget < 0)
-        return length;
-    int32_t allowed = budget < length ? static_cast<int32_t>(budget) : length;
-    gWriteBudget = budget - allowed;
-    return allowed;
-}
-
 int32_t Write(File *file, const void *buf, int32_t length)
 {
     if (!file || !file->writing || length < 0)
         return -1;
-    int32_t allowed = AllowedBytes(length);
     int32_t done = 0;
-    while (done < allowed) {
-        ssize_t n = write(file->fd, static_cast<const char *>(buf) + done, static_cast<size_t>(allowed - done));
+    int error = 0;
+    while (done < length && !error) {
+        ssize_t n = write(file->fd, static_cast<const char *>(buf) + done, static_cast<size_t>(length - done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            break;
-        done += static_cast<int32_t>(n);
+        if (n > 0)
+            done += static_cast<int32_t>(n);
+        else
+            error = n < 0 ? errno : ENOSPC;
     }
-    if (done < length) {
+    if (error) {
         file->failed = true;
-        SetIoErr(done < allowed ? errno : ENOSPC);
+        SetIoErr(error);
         return done ? done : -1;
     }
     return done;
@@ -348,12 +335,3 @@ int FileDescriptor(dos::File *file)
 }
 
 } // namespace posix_dos
-
-namespace dos_host {
-
-void FailWritesAfter(long bytes)
-{
-    gWriteBudget = bytes;
-}
-
-} // namespace dos_host

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/host.h"
+#include "platform/posix/Knobs.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/host.h"
+#include "platform/posix/Knobs.h"
 
 namespace net {
 
@@ -35,9 +36,9 @@ int Failed(Socket *s, int error)
     return -1;
 }
 
-std::atomic<int> connectTimeoutMs {DefaultConnectTimeoutMs};
-std::atomic<int> receiveTimeoutMs {DefaultReceiveTimeoutMs};
-std::atomic<int> downloadTimeoutMs {DefaultDownloadTimeoutMs};
+std::atomic<int> connectTimeoutMs {net_host::DefaultConnectTimeoutMs};
+std::atomic<int> receiveTimeoutMs {net_host::DefaultReceiveTimeoutMs};
+std::atomic<int> downloadTimeoutMs {net_host::DefaultDownloadTimeoutMs};
 
 // How often a blocked wait lets the GUI host repaint.
 constexpr int kIdleSliceMs = 50;
@@ -183,20 +184,20 @@ void Close(Socket *s)
     delete s;
 }
 
+} // namespace net
+
+namespace net_host {
+
 void SetTimeouts(int connectMs, int receiveMs)
 {
-    connectTimeoutMs.store(connectMs);
-    receiveTimeoutMs.store(receiveMs);
+    net::connectTimeoutMs.store(connectMs);
+    net::receiveTimeoutMs.store(receiveMs);
 }
 
 void SetDownloadTimeout(int ms)
 {
-    downloadTimeoutMs.store(ms);
+    net::downloadTimeoutMs.store(ms);
 }
-
-} // namespace net
-
-namespace net_host {
 
 void SetIdleHook(IdleFn hook)
 {

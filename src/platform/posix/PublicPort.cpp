@@ -26,7 +26,7 @@
 
 #include "platform/dos.h"
 #include "platform/exec.h"
-#include "platform/host.h"
+#include "platform/posix/Knobs.h"
 #include "platform/posix/PosixDos.h"
 
 namespace {

@@ -1,9 +1,7 @@
 #include <cerrno>
-#include <condition_variable>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <mutex>
 #include <spawn.h>
 #include <string>
 #include <strings.h>
@@ -13,7 +11,6 @@
 #include <vector>
 
 #include "platform/dos.h"
-#include "platform/host.h"
 #include "platform/posix/PosixDos.h"
 #include "platform/posix/SessionBus.h"
 
@@ -26,17 +23,10 @@ namespace {
 
 constexpr char UrlHandler[] = "xdg-open";
 
-std::mutex gMutex;
-std::condition_variable gEnded;
-int gRunning = 0;
-
 void Collect(pid_t pid)
 {
     std::thread([pid] {
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
-        std::lock_guard<std::mutex> lock(gMutex);
-        gRunning--;
-        gEnded.notify_all();
     }).detach();
 }
 
@@ -93,13 +83,9 @@ bool Spawn(const std::vector<std::string> &words, int in, int out, int err)
     std::vector<std::string> storage;
     std::vector<char *> env = session_bus::ChildEnvironment(&storage);
     pid_t pid;
-    std::unique_lock<std::mutex> lock(gMutex);
     const int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), env.data());
-    if (rc == 0) {
-        gRunning++;
+    if (rc == 0)
         Collect(pid);
-    }
-    lock.unlock();
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
@@ -172,13 +158,3 @@ int32_t SystemTags(const char *command, const char *argument, File *input, File 
 }
 
 } // namespace dos
-
-namespace dos_host {
-
-void WaitForStartedPrograms()
-{
-    std::unique_lock<std::mutex> lock(gMutex);
-    gEnded.wait(lock, [] { return gRunning == 0; });
-}
-
-} // namespace dos_host
