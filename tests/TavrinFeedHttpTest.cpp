@@ -55,7 +55,8 @@ struct FeedHttpTest : testing::Test {
         gb_Win = nullptr;
         gb_DockyData = nullptr;
         gb_Feed[0].url[0] = gb_Feed[1].url[0] = gb_CAFile[0] = 0;
-        http_host::SetTimeouts(http_host::DefaultConnectTimeoutMs, http_host::DefaultSilenceTimeoutMs, http_host::DefaultDownloadTimeoutMs);
+        http_host::SetTimeouts(http_host::DefaultConnectTimeoutMs, http_host::DefaultSilenceTimeoutMs,
+            http_host::DefaultDownloadTimeoutMs);
     }
 
     // One download and read of the German channel from `url`, as a check or a reload does it.

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
