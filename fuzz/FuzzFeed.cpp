@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "EntryList.h"
+#include "TavrinConvert.h"
 #include "TavrinFeed.h"
-#include "TavrinPipeline.h"
 #include "platform/FakeListNode.h"
 
 namespace {

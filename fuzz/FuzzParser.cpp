@@ -10,7 +10,7 @@
 
 #include "EntryList.h"
 #include "ReferenceParse.h"
-#include "TavrinPipeline.h"
+#include "TavrinConvert.h"
 #include "platform/FakeListNode.h"
 
 namespace {
