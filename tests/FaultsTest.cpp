@@ -1,6 +1,7 @@
 // Faults found by trying Tavrin as a hostile server, a signal sender or another local user would:
 // each case failed before its mend. `ctest -L faults` runs them alone.
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -288,6 +289,24 @@ TEST(Faults, AnXServerThatDoesNotAnswerCountsAsNoDisplay)
     auto tavrin = Tavrin("-u QT_QPA_PLATFORM DISPLAY=:87");
     EXPECT_TRUE(tavrin.Await("Error: Requester kann nicht erzeugt werden !")) << "printed only:\n" << tavrin.Output();
     EXPECT_EQ(tavrin.Exit(), 0) << "did not end by itself:\n" << tavrin.Output();
+}
+
+// Qt ends the program itself when its X server goes away: it must end as an exit, not an abort on the
+// threads that are still running.
+TEST(Faults, AnXServerThatGoesAwayEndsTheTickerWithoutAnAbort)
+{
+    testplat::Devices dev;
+    testplat::Program xvfb("Xvfb -displayfd 1 -nolisten tcp -screen 0 640x480x24 2>/dev/null");
+    // Its display's number follows the line of the shell's number, once the server is ready.
+    for (int second = 0; second < 10 && std::count(xvfb.Output().begin(), xvfb.Output().end(), '\n') < 2; second++)
+        xvfb.Await("\a", 1);
+    const std::string display = xvfb.Output().substr(xvfb.Output().find('\n') + 1);
+    ASSERT_FALSE(display.empty()) << "no virtual display";
+    auto tavrin = Tavrin("-u QT_QPA_PLATFORM DISPLAY=:" + display.substr(0, display.size() - 1), "DEBUG=START");
+    ASSERT_TRUE(tavrin.Await("Programm läuft")) << tavrin.Output();
+    kill(xvfb.pid, SIGKILL);
+    EXPECT_NE(tavrin.Exit(), -1) << tavrin.Output();
+    EXPECT_EQ(tavrin.Output().find("terminate called"), std::string::npos) << tavrin.Output();
 }
 
 } // namespace
