@@ -134,9 +134,15 @@ TEST(Faults, TheRealProgramStartsAmongHostileFilesAndEndsWhenTold)
     const std::string target = tmp.file("target");
     mkdir(target.c_str(), 0755);
     ASSERT_EQ(symlink(target.c_str(), tmp.file("tavrin").c_str()), 0);
-    auto refused = Tavrin("-u TAVRIN_ASSIGN_RAM XDG_RUNTIME_DIR=" + tmp.path());
+    auto refused = Tavrin("-u TAVRIN_ASSIGN_RAM XDG_RUNTIME_DIR=" + tmp.path(), "2>&1");
     ASSERT_TRUE(refused.Await("Registriere Anwendung")) << "printed only:\n" << refused.Output();
     EXPECT_EQ(refused.Exit(SIGTERM), 0) << "did not end when told:\n" << refused.Output();
+    refused.Await("\a", 5); // the rest of its output
+    const std::string why = "RAM: is not used";
+    const size_t told = refused.Output().find(why);
+    EXPECT_TRUE(told != std::string::npos && refused.Output().find(why, told + 1) == std::string::npos)
+        << "the reason is to be told once:\n"
+        << refused.Output();
     EXPECT_EQ(ModeOf(target), 0755u);
     EXPECT_FALSE(testplat::FileExists(target + "/Tavrin.lock"));
 }
