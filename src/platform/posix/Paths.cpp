@@ -1,4 +1,3 @@
-#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -214,9 +213,8 @@ std::string PrivateRamDir(application::RegisterError *why)
     // The default one may lie in /tmp, where another user could have put a link or a directory of
     // his own, to make us place our lock, socket and files where he wants.
     if (const RamProblem problem = MakePrivateDir(ram); problem.text) {
-        // Every user of RAM: asks again; the user needs to read it once.
-        static std::atomic<bool> told {false};
-        if (!told.exchange(true))
+        // Every user of RAM: asks; the one that reports a refusal (registration) explains it.
+        if (why)
             std::fprintf(stderr,
                 "Tavrin: %s %s; RAM: is not used. Remove it or assign RAM: elsewhere "
                 "(TAVRIN_ASSIGN_RAM).\n",
