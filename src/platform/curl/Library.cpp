@@ -84,6 +84,11 @@ void curl_easy_cleanup(CURL *easy)
     Lib().easy_cleanup(easy);
 }
 
+// The library's declarations name an enum before the "...": an int in every ABI, which its own
+// definitions rely on as well.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wvarargs"
+
 // The option's number says the type of its value.
 CURLcode curl_easy_setopt(CURL *easy, CURLoption option, ...)
 {
@@ -117,6 +122,8 @@ CURLcode curl_easy_getinfo(CURL *easy, CURLINFO info, ...)
     va_end(ap);
     return rc;
 }
+
+#pragma GCC diagnostic pop
 
 const char *curl_easy_strerror(CURLcode code)
 {
