@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test run bench fuzz format format-check sanitize tsan idle-bench clean
+.PHONY: all deps configure build test run bench fuzz format format-check sanitize tsan clang-test idle-bench clean
 
 all: build
 
@@ -24,16 +24,18 @@ test: build
 sanitize:
 	@$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug CMAKE_FLAGS=-DTAVRIN_SANITIZE=ON
 
-# The tests whose code runs on more than one thread, under ThreadSanitizer (the fault suite runs the real
-# program built for it too). Qt and libdbus are not built for it: tests/tsan.supp leaves out what they
-# allocate themselves. The dock's runs on the X server (tray, docklet) are left out.
-TSAN_TESTS = QtDockTest PlatformTest PublicPortTest QtPumpTest SoundTest QtNotifyTest TavrinBrowserTest TavrinHttpTest FaultsTest \
-	TavrinFeedHttpTest
+# The tests labelled `threads` (their code runs on more than one thread) under ThreadSanitizer; the fault
+# suite runs the real program built for it too. Qt and libdbus are not built for it: tests/tsan.supp
+# leaves out what they allocate themselves. The dock's runs on the X server (tray, docklet) are left out.
 tsan: deps
 	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DTAVRIN_TSAN=ON >/dev/null
-	@cmake --build build-tsan -j$(JOBS) --target $(TSAN_TESTS) progdata
+	@cmake --build build-tsan -j$(JOBS) --target threaded-tests
 	@cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" \
-		ctest --output-on-failure -j$(JOBS) -R '^($(subst $(eval) ,|,$(TSAN_TESTS)))$$'
+		ctest --output-on-failure -j$(JOBS) -L threads
+
+# The same tests built with clang instead of GCC.
+clang-test:
+	@$(MAKE) test BUILD=build-clang CMAKE_FLAGS="-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++"
 
 # CPU time, wake-ups and memory of the ticker idling in dock mode for 30 s on a virtual display.
 idle-bench: build
@@ -85,4 +87,4 @@ format-check:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf build build-asan build-fuzz build-tsan
+	rm -rf build build-asan build-clang build-fuzz build-tsan

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "FeedGen.h"
+#include "TavrinConvert.h"
 #include "TavrinFeed.h"
-#include "TavrinPipeline.h"
 
 namespace {
 

@@ -43,6 +43,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION news)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://kestrel-review.example/tavrin)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libcurl is opened when a feed given by address is first fetched, so dpkg-shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4 (>= 7.85.0)")
 # xdg-open shows articles in the desktop's browser; feeds given by an https:// address are trusted
 # through the system's certificates; Qt's GUI library brings the X11 platform only, its Wayland platform
 # comes apart (without it Tavrin runs through XWayland).

@@ -14,8 +14,8 @@
 
 #include "EntryList.h"
 #include "FuzzCheck.h"
+#include "TavrinConvert.h"
 #include "TavrinFeed.h"
-#include "TavrinPipeline.h"
 #include "platform/FakeListNode.h"
 
 namespace {

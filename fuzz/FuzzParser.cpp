@@ -11,7 +11,7 @@
 #include "EntryList.h"
 #include "FuzzCheck.h"
 #include "ReferenceParse.h"
-#include "TavrinPipeline.h"
+#include "TavrinConvert.h"
 #include "platform/FakeListNode.h"
 
 namespace {

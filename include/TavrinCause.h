@@ -33,5 +33,6 @@ void FormatLastFailure(char *out, ULONG size);
 // A check whose downloads all went well: its time for the dock.
 void NoteGoodCheck();
 
-// "Zuletzt geprüft: HH:MM", or "Noch nicht geprüft" before the first good check.
+// The tooltip line of the last good check (TX_DockLastCheck with its local time as HH:MM), or
+// TX_DockNotChecked before the first one.
 void FormatLastCheck(char *out, ULONG size);

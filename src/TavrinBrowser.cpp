@@ -25,9 +25,7 @@ static void ReportNotAvailable(CONST_STRPTR weblink)
 
 static BOOL UrlDevicePresent()
 {
-    void *oldWindow = dos::SetProcWindow(reinterpret_cast<void *>(-1));
     dos::File *probe = dos::Open("URL:NIL:", dos::MODE_OLDFILE);
-    dos::SetProcWindow(oldWindow);
     if (!probe)
         return FALSE;
     dos::Close(probe);

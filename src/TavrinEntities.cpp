@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "TavrinPipeline.h"
+#include "TavrinConvert.h"
 #include "platform/dos.h"
 
 // The four entities of feed texts, decoded for the article page and for titles alike. The text is

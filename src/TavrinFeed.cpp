@@ -4,9 +4,9 @@
 #include <cstring>
 #include <new>
 
+#include "TavrinConvert.h"
 #include "TavrinFeedParts.h"
 #include "TavrinLocale.h"
-#include "TavrinPipeline.h"
 #include "platform/dos.h"
 #include "platform/xml.h"
 

@@ -1,7 +1,7 @@
 #include <cstring>
 
+#include "TavrinConvert.h"
 #include "TavrinFeedParts.h"
-#include "TavrinPipeline.h"
 
 // Texts of feed entries. The XML reader has decoded the feed's own escapes already, so nothing here
 // decodes a text twice: a plain title is taken as it is, HTML (an Atom "html" title, an entry

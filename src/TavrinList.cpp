@@ -1,8 +1,8 @@
 #include <cstring>
 #include <new>
 
+#include "TavrinConvert.h"
 #include "TavrinLocale.h"
-#include "TavrinPipeline.h"
 #include "platform/dos.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "TavrinPipeline.h"
+#include "TavrinConvert.h"
 
 char gb_Meldung[MELDUNG_SIZE];
 

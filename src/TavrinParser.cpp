@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "TavrinPipeline.h"
+#include "TavrinConvert.h"
 #include "platform/dos.h"
 
 // The feed is not parsed as XML: the literal tags are searched in turn from a scan position and the

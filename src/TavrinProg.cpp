@@ -166,10 +166,8 @@ void SetAmiUpdateENVVariable(CONST_STRPTR varname)
     char progpath[2048];
     if (!dos::DevNameFromLock(progdir, progpath, sizeof(progpath)))
         return;
-    void *oldwin = dos::SetProcWindow(reinterpret_cast<void *>(-1));
     if (dos::AddPart(varpath, varname, sizeof(varpath)))
         dos::SetVar(varpath, progpath, -1, dos::GVF_GLOBAL_ONLY | dos::GVF_SAVE_VAR);
-    dos::SetProcWindow(oldwin);
 }
 
 // What start-up has acquired; shutdown releases it in reverse order.
@@ -245,9 +243,7 @@ static void ChangeDir(CONST_STRPTR dir, Acquired *acq)
 static void EnterHomeDirectory(Acquired *acq)
 {
     ChangeDir("PROGDIR:", acq);
-    void *oldwin = dos::SetProcWindow(reinterpret_cast<void *>(-1));
     ChangeDir("Tavrin:", acq);
-    dos::SetProcWindow(oldwin);
 }
 
 static void Progress(CONST_STRPTR line)

@@ -26,7 +26,7 @@ done
 head -n1 "$stage/$doc/copyright" | grep -q '^Format: ' || fail "copyright is not machine-readable"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libasound2 libsndfile1; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libasound2 libsndfile1 libcurl4; do
     echo ", $depends" | grep -q ", $package\b" || fail "Depends lacks $package: $depends"
 done
 

@@ -1,6 +1,7 @@
 // Faults found by trying Tavrin as a hostile server, a signal sender or another local user would:
 // each case failed before its mend. `ctest -L faults` runs them alone.
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -135,9 +136,15 @@ TEST(Faults, TheRealProgramStartsAmongHostileFilesAndEndsWhenTold)
     const std::string target = tmp.file("target");
     mkdir(target.c_str(), 0755);
     ASSERT_EQ(symlink(target.c_str(), tmp.file("tavrin").c_str()), 0);
-    auto refused = Tavrin("-u TAVRIN_ASSIGN_RAM XDG_RUNTIME_DIR=" + tmp.path());
+    auto refused = Tavrin("-u TAVRIN_ASSIGN_RAM XDG_RUNTIME_DIR=" + tmp.path(), "2>&1");
     ASSERT_TRUE(refused.Await("Registriere Anwendung")) << "printed only:\n" << refused.Output();
     EXPECT_EQ(refused.Exit(SIGTERM), 0) << "did not end when told:\n" << refused.Output();
+    refused.Await("\a", 5); // the rest of its output
+    const std::string why = "RAM: is not used";
+    const size_t told = refused.Output().find(why);
+    EXPECT_TRUE(told != std::string::npos && refused.Output().find(why, told + 1) == std::string::npos)
+        << "the reason is to be told once:\n"
+        << refused.Output();
     EXPECT_EQ(ModeOf(target), 0755u);
     EXPECT_FALSE(testplat::FileExists(target + "/Tavrin.lock"));
 }
@@ -284,6 +291,24 @@ TEST(Faults, AnXServerThatDoesNotAnswerCountsAsNoDisplay)
     auto tavrin = Tavrin("-u QT_QPA_PLATFORM DISPLAY=:87");
     EXPECT_TRUE(tavrin.Await("Error: Requester kann nicht erzeugt werden !")) << "printed only:\n" << tavrin.Output();
     EXPECT_EQ(tavrin.Exit(), 0) << "did not end by itself:\n" << tavrin.Output();
+}
+
+// Qt ends the program itself when its X server goes away: it must end as an exit, not an abort on the
+// threads that are still running.
+TEST(Faults, AnXServerThatGoesAwayEndsTheTickerWithoutAnAbort)
+{
+    testplat::Devices dev;
+    testplat::Program xvfb("Xvfb -displayfd 1 -nolisten tcp -screen 0 640x480x24 2>/dev/null");
+    // Its display's number follows the line of the shell's number, once the server is ready.
+    for (int second = 0; second < 10 && std::count(xvfb.Output().begin(), xvfb.Output().end(), '\n') < 2; second++)
+        xvfb.Await("\a", 1);
+    const std::string display = xvfb.Output().substr(xvfb.Output().find('\n') + 1);
+    ASSERT_FALSE(display.empty()) << "no virtual display";
+    auto tavrin = Tavrin("-u QT_QPA_PLATFORM DISPLAY=:" + display.substr(0, display.size() - 1), "DEBUG=START");
+    ASSERT_TRUE(tavrin.Await("Programm läuft")) << tavrin.Output();
+    kill(xvfb.pid, SIGKILL);
+    EXPECT_NE(tavrin.Exit(), -1) << tavrin.Output();
+    EXPECT_EQ(tavrin.Output().find("terminate called"), std::string::npos) << tavrin.Output();
 }
 
 } // namespace

@@ -72,7 +72,8 @@ TEST(Paths, TheDefaultRamDirectoryIsPrivate)
         std::filesystem::remove_all(ram);
         c.make();
         testing::internal::CaptureStderr();
-        EXPECT_EQ(posix_dos::PrivateRamDir(), c.refusal ? "" : ram + "/");
+        application::RegisterError why {};
+        EXPECT_EQ(posix_dos::PrivateRamDir(&why), c.refusal ? "" : ram + "/");
         const std::string message = testing::internal::GetCapturedStderr();
         EXPECT_EQ(message.find(c.refusal ? c.refusal : "Tavrin:") != std::string::npos, c.refusal != nullptr)
             << message;

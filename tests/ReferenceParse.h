@@ -9,7 +9,7 @@
 #include <string>
 #include <strings.h>
 
-#include "TavrinPipeline.h"
+#include "TavrinConvert.h"
 #include "platform/dos.h"
 
 // The four entities of the `len` characters at `text` decoded one character at a time, at most `room`

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "EntryList.h"
+#include "TavrinConvert.h"
 #include "TavrinFeedParts.h"
-#include "TavrinPipeline.h"
 
 // The feed reader on feeds of each shape (tests/data/feeds/) and on small feeds written here for one
 // behaviour each, the faulty beside the sound. Dates are shown in Central European time.

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "EntryList.h"
-#include "TavrinPipeline.h"
+#include "TavrinConvert.h"
 #include "platform/TestPlatform.h"
 
 // Records and list nodes are made with the nothrow new. This program counts those alive, so that a

@@ -7,7 +7,7 @@
 
 #include "EntryList.h"
 #include "ReferenceParse.h"
-#include "TavrinPipeline.h"
+#include "TavrinConvert.h"
 
 namespace {
 

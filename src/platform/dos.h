@@ -82,7 +82,4 @@ bool LocalClock(int64_t seconds, ClockData *out);
 int32_t Printf(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 int32_t PutStr(const char *text);
 
-// No volume requesters exist on the host; kept so that callers keep their usual shape.
-void *SetProcWindow(void *window);
-
 } // namespace dos

@@ -56,7 +56,6 @@ struct List {
 void NewList(List *list);
 void AddTail(List *list, Node *node);
 void Remove(Node *node);
-Node *RemHead(List *list);
 bool IsListEmpty(const List *list);
 // True once NewList has run on it.
 bool IsListValid(const List *list);

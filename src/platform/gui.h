@@ -28,8 +28,6 @@ constexpr uint32_t WMHI_MENUPICK = 6u << 16;
 constexpr uint32_t WMHI_ICONIFY = 9u << 16;
 constexpr uint32_t WMHI_UNICONIFY = 10u << 16;
 constexpr uint32_t WMHI_RAWKEY = 11u << 16;
-constexpr uint32_t WMHI_VANILLAKEY = 12u << 16;
-constexpr uint32_t WMHI_GADGETDOWN = 20u << 16;
 
 // Packed menu numbers: menu in bits 0-4, item in bits 5-10, sub-item in bits 11-15 (31 = none).
 constexpr uint32_t MENUNULL = 0xffff;
@@ -39,12 +37,10 @@ constexpr uint32_t FULLMENUNUM(uint32_t menu, uint32_t item, uint32_t sub)
 }
 
 // Qualifiers of a raw key event. Only these keyboard bits are ever set: a plain key has qualifier 0.
-// Hosts that cannot tell left from right report the left bit.
+// Left and right keys are not told apart: either reports the left bit.
 constexpr uint16_t IEQUALIFIER_LSHIFT = 0x0001;
-constexpr uint16_t IEQUALIFIER_RSHIFT = 0x0002;
 constexpr uint16_t IEQUALIFIER_CONTROL = 0x0008;
 constexpr uint16_t IEQUALIFIER_LALT = 0x0010;
-constexpr uint16_t IEQUALIFIER_RALT = 0x0020;
 constexpr uint16_t IEQUALIFIER_LCOMMAND = 0x0040;
 
 // WMHI_RAWKEY carries the program's raw key code (key positions of the US layout). Only key

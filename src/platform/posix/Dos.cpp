@@ -320,11 +320,6 @@ int32_t PutStr(const char *text)
     return n < 0 ? -1 : 0;
 }
 
-void *SetProcWindow(void *window)
-{
-    return window;
-}
-
 } // namespace dos
 
 namespace posix_dos {

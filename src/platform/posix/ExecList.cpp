@@ -47,12 +47,4 @@ Node *GetSucc(const Node *node)
     return (next && next->ln_Succ) ? next : nullptr;
 }
 
-Node *RemHead(List *list)
-{
-    Node *head = GetHead(list);
-    if (head)
-        Remove(head);
-    return head;
-}
-
 } // namespace exec

@@ -213,10 +213,12 @@ std::string PrivateRamDir(application::RegisterError *why)
     // The default one may lie in /tmp, where another user could have put a link or a directory of
     // his own, to make us place our lock, socket and files where he wants.
     if (const RamProblem problem = MakePrivateDir(ram); problem.text) {
-        std::fprintf(stderr,
-            "Tavrin: %s %s; RAM: is not used. Remove it or assign RAM: elsewhere "
-            "(TAVRIN_ASSIGN_RAM).\n",
-            ram.c_str(), problem.text);
+        // Every user of RAM: asks; the one that reports a refusal (registration) explains it.
+        if (why)
+            std::fprintf(stderr,
+                "Tavrin: %s %s; RAM: is not used. Remove it or assign RAM: elsewhere "
+                "(TAVRIN_ASSIGN_RAM).\n",
+                ram.c_str(), problem.text);
         dos::SetIoErr(EACCES);
         if (why)
             *why = problem.error;

@@ -21,8 +21,8 @@ std::string ConfigHome();
 // mkdir -p.
 bool MakeDirs(const std::string &dir, mode_t mode);
 // RAM:, or "" when it cannot be had, with `why` set. The default directory is created private to the
-// user (0700) and refused, with a message, when it is a link, another user's or writable by others; an
-// assigned one is used as it is.
+// user (0700) and refused when it is a link, another user's or writable by others, with a message on
+// standard error when `why` is asked for; an assigned one is used as it is.
 std::string PrivateRamDir(application::RegisterError *why = nullptr);
 // Opens a host path without waiting (a FIFO would wait for its other end for ever) and keeps it only
 // when it is of `type` (S_IFREG, S_IFCHR, ...), so a FIFO or device named where a file belongs can

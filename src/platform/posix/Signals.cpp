@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <mutex>
 #include <thread>
@@ -87,8 +88,13 @@ bool Install(exec::Task *task)
         // A handler must never block, not even on a pipe that nobody reads any more.
         fcntl(gPipe[1], F_SETFL, O_NONBLOCK);
     }
-    if (!gReader.joinable())
+    if (!gReader.joinable()) {
         gReader = std::thread(Reader);
+        // An exit() that bypasses the shutdown (Qt's, when the X server goes away) must not destroy a
+        // running thread: that aborts the program.
+        static const bool stopsAtExit = std::atexit(Stop) == 0;
+        (void)stopsAtExit;
+    }
     struct sigaction sa = {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);

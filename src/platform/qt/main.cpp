@@ -1,7 +1,10 @@
 #include <QApplication>
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include "Tavrin.h"
@@ -33,6 +36,28 @@ static bool HaveDisplay(xcb_connection_t **probe)
     return false;
 }
 
+// Qt (and Xlib beneath it) end the program with exit(1) when the X server goes away, from the middle of
+// the event loop: the dock's thread and Qt's objects are still alive, and the exit handlers would tear
+// down what they use. Such an exit ends the process at once; the program's own end returns from main.
+static std::atomic<bool> gReturning {false};
+
+static void EndAtOnceUnlessReturning()
+{
+    if (gReturning.load())
+        return;
+    fflush(stdout);
+    _exit(1);
+}
+
+static int Run(int argc, char **argv)
+{
+    if (argc >= 2 && strcmp(argv[1], "--workbench") == 0) {
+        icon::WBStartup wbs {"Tavrin", argv + 2};
+        return TavrinMain(0, reinterpret_cast<char **>(&wbs));
+    }
+    return TavrinMain(argc, argv);
+}
+
 // `tavrin --workbench [TOOLTYPE ...]` is a Workbench start; anything else is a Shell start.
 int main(int argc, char **argv)
 {
@@ -50,6 +75,8 @@ int main(int argc, char **argv)
         qt_icon::Install();
         net_host::SetIdleHook(gui::KeepAlive);
         tavrin::qt::InstallDock();
+        // Registered after Qt's own exit handlers, so it runs before them.
+        std::atexit(EndAtOnceUnlessReturning);
     }
     if (probe)
         xcb_disconnect(probe);
@@ -61,10 +88,7 @@ int main(int argc, char **argv)
             exec_host::SetEventPump(nullptr, nullptr);
         }
     } stopSignals;
-
-    if (argc >= 2 && strcmp(argv[1], "--workbench") == 0) {
-        icon::WBStartup wbs {"Tavrin", argv + 2};
-        return TavrinMain(0, reinterpret_cast<char **>(&wbs));
-    }
-    return TavrinMain(argc, argv);
+    const int rc = Run(argc, argv);
+    gReturning = true;
+    return rc;
 }
