@@ -6,22 +6,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <printf.h>
-#include <vector>
 
+#include "CatalogImage.h"
+#include "FuzzCheck.h"
 #include "TavrinLocale.h"
 #include "platform/locale.h"
-
-namespace {
-
-std::vector<int> ArgumentTypes(const char *format)
-{
-    std::vector<int> types(parse_printf_format(format, 0, nullptr));
-    parse_printf_format(format, types.size(), types.data());
-    return types;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -31,10 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (ULONG i = 0; i < gb_CatalogDefaultCount; i++) {
         const CatalogDefault &entry = gb_CatalogDefaults[i];
         const char *text = locale::GetCatalogStr(catalog, entry.id, entry.text);
-        if (text != entry.text && ArgumentTypes(text) != ArgumentTypes(entry.text)) {
-            fprintf(stderr, "catalog text %ld takes other arguments than its default\n", static_cast<long>(entry.id));
-            abort();
-        }
+        if (text != entry.text && ArgumentTypes(text) != ArgumentTypes(entry.text))
+            Fail("a catalog text takes other arguments than its default");
     }
     locale::CloseCatalog(catalog);
     return 0;

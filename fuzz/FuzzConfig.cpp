@@ -16,6 +16,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "FuzzCheck.h"
 #include "Tavrin.h"
 #include "platform/TestPlatform.h"
 
@@ -37,12 +38,6 @@ void Put(const char *name, const std::string &bytes, bool present)
     std::filesystem::remove(gDevices.envarc() + name);
     if (present)
         testplat::WriteFile(gDevices.envarc() + name, bytes);
-}
-
-void Fail(const char *what)
-{
-    fprintf(stderr, "%s\n", what);
-    abort();
 }
 
 // Loads both files and saves them again; returns the bytes saved, settings first.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "EntryList.h"
+#include "FuzzCheck.h"
 #include "TavrinConvert.h"
 #include "TavrinFeed.h"
 #include "platform/FakeListNode.h"
@@ -49,12 +50,6 @@ bool Sound(const Entry &e, bool first)
         || (e.meldung.rfind(pageStart, 0) == 0 && e.meldung.size() >= pageEnd.size()
             && e.meldung.compare(e.meldung.size() - pageEnd.size(), pageEnd.size(), pageEnd) == 0);
     return date && link && page && WholeUtf8(e.title) && WholeUtf8(e.meldung) && e.title.size() <= 80;
-}
-
-void Fail(const char *what)
-{
-    fprintf(stderr, "%s\n", what);
-    abort();
 }
 
 } // namespace

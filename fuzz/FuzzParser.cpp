@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "EntryList.h"
+#include "FuzzCheck.h"
 #include "ReferenceParse.h"
 #include "TavrinConvert.h"
 #include "platform/FakeListNode.h"
@@ -38,13 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::vector<char> text(data + 1, data + size);
     text.push_back('\0');
     auto ours = [](exec::List *list, char *buffer, LONG s) { ParseNewsfile(list, buffer, s); };
-    if (Parse(text, side, data[0] & 0x20, ours) != Parse(text, side, data[0] & 0x20, ReferenceParse)) {
-        fprintf(stderr, "parser and plain searches disagree\n");
-        abort();
-    }
-    if (fake::LiveListNodes() != 0) {
-        fprintf(stderr, "list nodes left after FreigebenList\n");
-        abort();
-    }
+    if (Parse(text, side, data[0] & 0x20, ours) != Parse(text, side, data[0] & 0x20, ReferenceParse))
+        Fail("parser and plain searches disagree");
+    if (fake::LiveListNodes() != 0)
+        Fail("list nodes left after FreigebenList");
     return 0;
 }

@@ -23,7 +23,8 @@ constexpr ULONG URL_SIZE = 1024;
 // Resolves `ref` against the absolute address `base` (null or empty: `ref` must be absolute) into
 // `out` of URL_SIZE bytes. Blanks around `ref` and line breaks and tabs in it are dropped; blanks,
 // control characters, quotes, angle brackets and non-ASCII bytes come out percent-encoded, so the
-// result is ASCII. False when the result is no http or https address with a host, or does not fit.
+// result is ASCII. False, with `out` empty, when the result is no http or https address with a host, or
+// does not fit.
 bool ResolveUrl(CONST_STRPTR base, CONST_STRPTR ref, char *out);
 
 // Texts (TavrinFeedText).

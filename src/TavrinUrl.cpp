@@ -264,8 +264,11 @@ bool ResolveUrl(CONST_STRPTR base, CONST_STRPTR ref, char *out)
         w.Put('#');
         w.Put(t.fragment);
     }
-    if (w.overflow)
+    // A cut address is no address: the Atom link's field is read as empty after a failure.
+    if (w.overflow) {
+        out[0] = '\0';
         return false;
+    }
     out[w.length] = '\0';
     return true;
 }

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <map>
+#include <printf.h>
 #include <string>
+#include <vector>
 
 #include "platform/locale.h"
 
@@ -55,6 +57,14 @@ inline std::map<uint32_t, std::string> Texts(const std::string &catalog)
             texts[Be32At(catalog, r)] = catalog.substr(r + 8, Be32At(catalog, r + 4)).c_str();
     }
     return texts;
+}
+
+// The argument types of a printf format, as the C library's own format parser sees them.
+inline std::vector<int> ArgumentTypes(const std::string &format)
+{
+    std::vector<int> types(parse_printf_format(format.c_str(), 0, nullptr));
+    parse_printf_format(format.c_str(), types.size(), types.data());
+    return types;
 }
 
 inline const std::string kFver = Chunk("FVER", std::string("$VER: Tavrin.catalog 1.2 (06.12.2026)") + '\0');

@@ -59,8 +59,4 @@ struct ChannelList {
     ~ChannelList() { FreigebenList(&list); }
 };
 
-inline std::string TestData(const std::string &name)
-{
-    const char *dir = getenv("TAVRIN_TEST_DATA");
-    return testplat::ReadFile(std::string(dir ? dir : "tests/data") + "/" + name);
-}
+using testplat::TestData;

@@ -30,6 +30,8 @@ extern gui::NewMenu gb_MenuDescribe[];
 
 namespace {
 
+using testplat::SecondsSince;
+
 mode_t ModeOf(const std::string &path)
 {
     struct stat st { };
@@ -166,11 +168,6 @@ std::string Wav(int seconds)
         + std::string("\2\0\x10\0", 4) + "data" + le32(bytes) + std::string(bytes, '\x10');
 }
 
-double SecondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 // A ticker at work: devices of its own, news on a loopback server, the settings above, and ALSA's
 // "default" device pointed at `pcm` (a configuration for it).
 struct Ticker {
@@ -258,8 +255,7 @@ TEST(Faults, AFifoAmongTheSkinPicturesDoesNotHangTheStart)
 {
     testplat::TempDir skin;
     for (const char *name : {"TR0.png", "TR1.png", "TR2.png", "TR4.png", "TR5.png"})
-        std::filesystem::copy_file(
-            std::string(getenv("TAVRIN_BUILD_DIR")) + "/skins/standard/" + name, skin.file(name));
+        std::filesystem::copy_file(testplat::BuildPath("skins/standard/") + name, skin.file(name));
     ASSERT_EQ(mkfifo(skin.file("TR3.png").c_str(), 0600), 0);
     Ticker ticker("");
     auto tavrin = ticker.Start("unix:path=" + skin.file("nobus"), "SKIN=" + skin.path());
@@ -277,7 +273,7 @@ TEST(Faults, ASampleAndASkinBelowADirectoryWithAColonAreFound)
 {
     testplat::TempDir dir, home;
     const std::string colon = dir.file("a:b");
-    std::filesystem::copy(std::string(getenv("TAVRIN_BUILD_DIR")) + "/skins/standard", colon);
+    std::filesystem::copy(testplat::BuildPath("skins/standard"), colon);
     testplat::WriteFile(colon + "/one.wav", Wav(1));
     const std::string played = dir.file("played.raw");
     Ticker ticker(colon + "/one.wav", "{ type file slave.pcm { type null } file \"" + played + "\" format raw }");

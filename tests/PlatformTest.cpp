@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
-#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
@@ -66,8 +65,6 @@ TEST(Paths, TheDefaultRamDirectoryIsPrivate)
         {"a link", [&] { symlink(runtime.path().c_str(), ram.c_str()); }, "is a symbolic link", 0},
         {"a file", [&] { testplat::WriteFile(ram, ""); }, "is no directory", 0},
     };
-    const char *runtimeBefore = getenv("XDG_RUNTIME_DIR");
-    const std::optional<std::string> saved = runtimeBefore ? std::optional<std::string>(runtimeBefore) : std::nullopt;
     unsetenv("TAVRIN_ASSIGN_RAM");
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
     for (const auto &c : kCases) {
@@ -85,10 +82,7 @@ TEST(Paths, TheDefaultRamDirectoryIsPrivate)
             EXPECT_TRUE(lstat(ram.c_str(), &st) == 0 && (st.st_mode & 07777) == c.mode) << std::oct << st.st_mode;
         }
     }
-    if (saved)
-        setenv("XDG_RUNTIME_DIR", saved->c_str(), 1);
-    else
-        unsetenv("XDG_RUNTIME_DIR");
+    unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST(ToolTypes, StartLineFirstThenTheIconFileByWorkbenchRules)

@@ -108,7 +108,7 @@ TEST(BrowserTest, WhichBrowserGetsWhat)
             c.action == Report ? ReportLink() : ShowLink();
         EXPECT_EQ(Recorded("xdg-open"), c.handlerGot);
         EXPECT_EQ(Recorded("mybrowser"), c.browserGot);
-        EXPECT_EQ(testplat::Requesters().empty() ? "" : testplat::Requesters().back().body, c.shown);
+        EXPECT_EQ(testplat::LastRequesterBody(), c.shown);
         EXPECT_EQ(testplat::ReadFile(dev.ram() + "t/tr.out"), c.browserGot.empty() ? "" : "out\nerr\n");
     }
     // Written by the local row, kept by the row that could not write it.

@@ -145,10 +145,8 @@ TEST_F(CheckTest, DecisionTable)
         {2, State_none, Seen, Seen, State_none, 0, ""},
         {2, State_german, Fresh, Seen, State_german, 0, ""},
         {2, State_german, Seen, Fresh, State_ge, 2, kEn},
-        {2, State_german, Fresh, Fresh, State_ge, 2, kEn},
         {2, State_german, Seen, Seen, State_german, 0, ""}, // a result of 0 never clears a flag
         {2, State_english, Fresh, Seen, State_ge, 1, kDe},
-        {2, State_english, Fresh, Fresh, State_ge, 1, kDe},
         {2, State_ge, Fresh, Fresh, State_ge, 0, ""},
         {2, State_check, Fresh, Fresh, State_ge, 3, kBoth}, // check and no-network carry no flags
         {2, State_nonet, Seen, Fresh, State_english, 2, kEn},

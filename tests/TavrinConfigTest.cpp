@@ -74,8 +74,7 @@ TEST_F(ConfigTest, LoadTable)
         const auto open = testplat::OpenDescriptors();
         EXPECT_EQ(LoadConfig(), c.length >= 0);
         EXPECT_EQ(testplat::OpenDescriptors(), open); // the file is closed, whole or damaged
-        EXPECT_EQ(testplat::Requesters().empty() ? "" : testplat::Requesters()[0].body,
-            c.damaged ? "Damaged config file (conf)" : "");
+        EXPECT_EQ(testplat::LastRequesterBody(), c.damaged ? "Damaged config file (conf)" : "");
         EXPECT_EQ(gb_WinLeft, c.length >= 16 ? -20 : 250); // the geometry is taken when it is whole
         EXPECT_EQ(gb_Intervall, c.minutes);
         EXPECT_TRUE(!c.saved || (SaveConfig() && testplat::ReadFile(conf) == TestData("config/"s + c.saved)));

@@ -249,17 +249,14 @@ TEST_F(DockyTest, MissingPictureHasItsRequesterThenTheStartErrorAndTheOthersAreF
     char *noToolTypes[] = {nullptr};
     icon::WBStartup wbs {"Tavrin", noToolTypes};
     EXPECT_EQ(TavrinMain(0, reinterpret_cast<char **>(&wbs)), 0);
-    std::vector<std::string> bodies;
-    for (const auto &r : testplat::Requesters())
-        bodies.push_back(r.body);
-    EXPECT_EQ(bodies,
+    EXPECT_EQ(testplat::RequesterBodies(),
         (std::vector<std::string> {
             "loading picture file failed", "loading picture file failed", "Bilder können nicht geladen werden !"}));
     EXPECT_EQ(gb_Bitmap[0], nullptr);
 
     fakepic::SetScreenAvailable(false);
     EXPECT_FALSE(LoadAllPictures());
-    EXPECT_EQ(testplat::Requesters().back().body, "can not lock pubscreen");
+    EXPECT_EQ(testplat::LastRequesterBody(), "can not lock pubscreen");
 }
 
 } // namespace

@@ -27,7 +27,7 @@ int gIdleCalls;
 std::string Golden(LONG side)
 {
     const char *name[] = {"request-rss_de.bin", "request-rss_en.bin", "request-vedod_de.bin"};
-    return testplat::ReadFile(std::string(getenv("TAVRIN_TEST_DATA")) + "/http/" + name[side]);
+    return testplat::TestData(std::string("http/") + name[side]);
 }
 
 // The texts of the requesters shown; the download only ever offers an Ok button.

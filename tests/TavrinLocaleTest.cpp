@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <printf.h>
 #include <string>
 #include <vector>
 
@@ -66,18 +65,11 @@ TEST(CatalogReader, Table)
     }
 }
 
-std::vector<int> ArgumentTypes(const std::string &format)
-{
-    std::vector<int> types(parse_printf_format(format.c_str(), 0, nullptr));
-    parse_printf_format(format.c_str(), types.size(), types.data());
-    return types;
-}
-
 // The English catalog that the build compiles has a text for every number, taking the same printf
 // arguments as the built-in default, and is found through PROGDIR: by English users only.
 TEST(CatalogFiles, TheShippedEnglishCatalog)
 {
-    const std::string path = std::string(getenv("TAVRIN_BUILD_DIR")) + "/Catalogs/english/Tavrin.catalog";
+    const std::string path = testplat::BuildPath("Catalogs/english/Tavrin.catalog");
     std::ifstream in(path, std::ios::binary);
     const std::string bytes {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     ASSERT_FALSE(bytes.empty()) << path << " was not built";

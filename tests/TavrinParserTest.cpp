@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -76,24 +75,6 @@ TEST_F(ParserTest, FeedsToEntries)
     };
     for (const auto &c : cases)
         EXPECT_EQ(Parse(c.text, c.side, ParseNewsfile).entries, c.entries) << c.text;
-}
-
-// Debug lines of feeds with the faults real ones have, against lines worked out by hand.
-TEST_F(ParserTest, DebugLinesOfRealisticFeeds)
-{
-    gb_TS[Kestrel_german] = 1544000000;
-    gb_Debug = DEBUG_PARSER;
-    const std::pair<std::string, LONG> feeds[] = {{"kestrel-de", Kestrel_german}, {"vedod", VEdod_german}};
-    for (const auto &[name, side] : feeds) {
-        const std::string out = Parse(TestData(name + ".rss"), side, ParseNewsfile).console;
-        std::istringstream in(out);
-        std::string lines;
-        for (std::string line; std::getline(in, line);)
-            lines += line.rfind("   CreateEntry <", 0) == 0 ? line + "\n" : "";
-        ASSERT_FALSE(lines.empty()) << name;
-        EXPECT_EQ(lines, TestData(name + ".lines")) << name;
-        EXPECT_EQ(out.rfind("parsing from $", 0), 0u);
-    }
 }
 
 // The scanner remembers what earlier searches passed; it must find what plain searches find, also in

@@ -100,7 +100,7 @@ TEST(PrefsTest, Visits)
         EXPECT_EQ(testplat::ReadFile(conf), c.file);
         EXPECT_EQ(gb_WinLeft, c.left);
         EXPECT_EQ(fakegui::host.calls.back(), "busy off");
-        EXPECT_EQ(testplat::Requesters().empty() ? "" : testplat::Requesters()[0].body, c.requester);
+        EXPECT_EQ(testplat::LastRequesterBody(), c.requester);
     }
 }
 
@@ -149,11 +149,15 @@ TEST(PrefsTest, StartAtLogin)
         {"cancel writes nothing", None, bins.file("bin"), bins.file("bin"), true, GID_Cancel, false, "-"},
         {"on PATH", None, bins.file("bin"), "/nowhere:" + bins.file("bin"), true, GID_Save, false,
             "TryExec=tavrin\nExec=tavrin --workbench\n"},
-        {"not on PATH", None, bins.file("bin"), "/usr/bin:relative/" + bins.file("bin"), true, GID_Save, false,
+        // A relative entry would name another directory at login.
+        {"only on a relative PATH entry", None, bins.file("bin"),
+            "/usr/bin:" + std::filesystem::relative(bins.file("bin")).string(), true, GID_Save, false,
             "TryExec=" + bins.file("bin") + "/tavrin\nExec=" + bins.file("bin") + "/tavrin --workbench\n"},
         {"another tavrin first on PATH", None, bins.file("bin"), bins.file("other") + ":" + bins.file("bin"), true,
             GID_Save, false,
             "TryExec=" + bins.file("bin") + "/tavrin\nExec=" + bins.file("bin") + "/tavrin --workbench\n"},
+        {"a blank is reserved in the Exec key", None, bins.file("my apps"), "", true, GID_Save, false,
+            "TryExec=" + bins.file("my apps") + "/tavrin\nExec=\"" + bins.file("my apps") + "/tavrin\" --workbench\n"},
         {"a path the Exec key must quote", None, odd, "", true, GID_Save, false,
             "TryExec=" + odd + "/tavrin\nExec=\"" + bins.path()
                 + "/my apps \\\\$HOME %%d \\\\\"q\\\\\"/tavrin\" --workbench\n"},
@@ -219,13 +223,11 @@ TEST(PrefsTest, StartAtLogin)
         if (c.exec == "TryExec=tavrin\nExec=tavrin --workbench\n") {
             EXPECT_EQ(entry, golden);
         }
-        std::vector<std::string> bodies;
-        for (const auto &r : testplat::Requesters())
-            bodies.push_back(r.body);
         std::string expected = c.error ? GetString(c.error) : "";
         if (c.error)
             expected.replace(expected.find("%s"), 2, config.entry() + ": " + strerror(c.code));
-        EXPECT_EQ(bodies, c.error ? std::vector<std::string> {expected} : std::vector<std::string> {});
+        EXPECT_EQ(
+            testplat::RequesterBodies(), c.error ? std::vector<std::string> {expected} : std::vector<std::string> {});
     }
     testplat::NameProgramFile(nullptr);
 }

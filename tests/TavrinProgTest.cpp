@@ -88,11 +88,6 @@ struct ProgTest : testing::Test {
         EXPECT_EQ(TavrinMain(shell ? 1 : 0, shell ? argv.data() : reinterpret_cast<char **>(&wbs)), 0);
         return testing::internal::GetCapturedStdout();
     }
-    std::string OnlyRequester()
-    {
-        EXPECT_EQ(testplat::Requesters().size(), 1u);
-        return testplat::Requesters().empty() ? "" : testplat::Requesters()[0].body;
-    }
 };
 
 // Debug words are case-sensitive substrings; any debug word prints the start options first.
@@ -203,7 +198,7 @@ TEST_F(ProgTest, EachStartUpFailureReleasesExactlyWhatExists)
         ASSERT_EQ(flock(first, gFailStep == "second instance" ? LOCK_EX | LOCK_NB : LOCK_UN), 0);
         std::string out = Start({gFailStep == "shell" ? "tavrin" : "DEBUG=START"}, gFailStep == "shell");
         EXPECT_EQ(gCalls, c.calls) << c.failStep;
-        EXPECT_EQ(OnlyRequester(), c.message);
+        EXPECT_EQ(testplat::RequesterBodies(), std::vector {c.message});
         EXPECT_EQ(out.find("Programm beenden.\n") != std::string::npos, gFailStep != "shell") << c.failStep;
         close(first);
         setenv("TAVRIN_ASSIGN_RAM", devices.ram().c_str(), 1);
@@ -236,10 +231,7 @@ TEST_F(ProgTest, FeedToolTypesAndTheirRequester)
         Start(c.toolTypes);
         EXPECT_EQ(std::tuple(std::string(gb_Feed[0].url), std::string(gb_Feed[1].url), std::string(gb_CAFile)),
             std::tuple(c.german, c.english, c.caFile));
-        std::vector<std::string> bodies;
-        for (const auto &r : testplat::Requesters())
-            bodies.push_back(r.body);
-        EXPECT_EQ(bodies, c.requesters);
+        EXPECT_EQ(testplat::RequesterBodies(), c.requesters);
         EXPECT_EQ(gCalls[5], "MsgLoop");
     }
     gb_Feed[0].url[0] = gb_Feed[1].url[0] = gb_CAFile[0] = 0;

@@ -23,6 +23,7 @@ namespace {
 
 using Samples = std::vector<int16_t>;
 using exec::SIGBREAKF_CTRL_D;
+using testplat::SecondsSince;
 
 // An IFF 8SVX file whose VHDR asks for the whole body at 8000 frames per second.
 std::string Svx(int compression, const std::string &body, bool stereo)
@@ -117,11 +118,6 @@ void WriteTone(const std::string &path, int seconds10ths, int rate, int channels
     const Samples tone(size_t(rate / 10 * seconds10ths * channels), 3000);
     sf_writef_short(f, tone.data(), sf_count_t(tone.size() / size_t(channels)));
     sf_close(f);
-}
-
-double SecondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 // ALSA's file plugin writes into a FIFO that is held open but never read, or that nobody opens at all:

@@ -199,8 +199,7 @@ TEST(StatusNotifierItem, RegistersWithThePictureAndTooltipOpensTheWindowAndNoDoc
         ASSERT_TRUE(picture.save(QString::fromStdString(skin + "TR" + std::to_string(state) + ".png")));
     }
     auto feeds = std::make_unique<LoopbackServer>(LoopbackServer::Mode::Repeat,
-        "HTTP/1.0 200 OK\r\nContent-Type: application/rss+xml\r\n\r\n"
-            + testplat::ReadFile(std::string(getenv("TAVRIN_TEST_DATA")) + "/kestrel-de.rss"));
+        "HTTP/1.0 200 OK\r\nContent-Type: application/rss+xml\r\n\r\n" + testplat::TestData("kestrel-de.rss"));
     const QTime started = QTime::currentTime();
     testplat::Program tavrin("env -u QT_QPA_PLATFORM -u LC_ALL -u LC_MESSAGES LANG=C $TAVRIN_BUILD_DIR/tavrin"
                              " --workbench NEWSURL=localhost NEWSADR="

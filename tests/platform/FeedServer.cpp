@@ -8,18 +8,14 @@
 
 namespace {
 
-std::string DataDir()
-{
-    const char *dir = getenv("TAVRIN_TEST_DATA");
-    return dir ? dir : "tests/data";
-}
+const std::string kDataDir = getenv("TAVRIN_TEST_DATA") ? getenv("TAVRIN_TEST_DATA") : "tests/data";
 
 } // namespace
 
 FeedServer::FeedServer(const std::string &feedFile)
-    : feed_(testplat::ReadFile(feedFile.empty() ? DataDir() + "/kestrel-de.rss" : feedFile))
-    , program_("python3 '" + DataDir() + "/../platform/feed-server' '" + dir_.path() + "' '"
-          + (feedFile.empty() ? DataDir() + "/kestrel-de.rss" : feedFile) + "'")
+    : feed_(testplat::ReadFile(feedFile.empty() ? kDataDir + "/kestrel-de.rss" : feedFile))
+    , program_("python3 '" + kDataDir + "/../platform/feed-server' '" + dir_.path() + "' '"
+          + (feedFile.empty() ? kDataDir + "/kestrel-de.rss" : feedFile) + "'")
 {
     if (feed_.rfind("HTTP/", 0) == 0)
         feed_.erase(0, feed_.find("<?xml"));

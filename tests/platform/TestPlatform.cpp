@@ -59,6 +59,19 @@ std::vector<Requester> &Requesters()
 {
     return gRequesters;
 }
+
+std::vector<std::string> RequesterBodies()
+{
+    std::vector<std::string> bodies;
+    for (const Requester &r : gRequesters)
+        bodies.push_back(r.body);
+    return bodies;
+}
+
+std::string LastRequesterBody()
+{
+    return gRequesters.empty() ? "" : gRequesters.back().body;
+}
 unsigned long DelayedTicks()
 {
     return gDelayed;

@@ -3,6 +3,7 @@
 // The in-process host for program tests: requesters are recorded and answered at once, the clock
 // is a counter that Delay moves forward, files live in per-test temporary directories.
 
+#include <chrono>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,8 +14,10 @@ struct Requester {
     std::string title, body, button;
 };
 
-// Requesters shown since the last Reset, in order.
+// Requesters shown since the last Reset, in order; their bodies; the last one's body ("" for none).
 std::vector<Requester> &Requesters();
+std::vector<std::string> RequesterBodies();
+std::string LastRequesterBody();
 
 // Ticks (1/50 s) that dos::Delay has waited since the last Reset; the fake clock moves with them.
 unsigned long DelayedTicks();
@@ -58,6 +61,11 @@ private:
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &bytes);
 bool FileExists(const std::string &path);
+// A file of tests/data (TAVRIN_TEST_DATA), and the path of one that the build made (TAVRIN_BUILD_DIR).
+std::string TestData(const std::string &name);
+std::string BuildPath(const std::string &name);
+
+double SecondsSince(std::chrono::steady_clock::time_point start);
 
 // The process's open descriptors as "number -> what it refers to", to compare before and after a
 // call that must close what it opens.

@@ -67,6 +67,23 @@ bool FileExists(const std::string &path)
     return std::filesystem::exists(path);
 }
 
+std::string TestData(const std::string &name)
+{
+    const char *dir = getenv("TAVRIN_TEST_DATA");
+    return ReadFile(std::string(dir ? dir : "tests/data") + "/" + name);
+}
+
+std::string BuildPath(const std::string &name)
+{
+    const char *dir = getenv("TAVRIN_BUILD_DIR");
+    return std::string(dir ? dir : "build") + "/" + name;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 std::set<std::string> OpenDescriptors()
 {
     std::set<std::string> open;
