@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -199,88 +200,71 @@ struct Ticker {
     }
 };
 
-// A bus that never answers the authentication, one that never answers Hello, and a stopped dbus-daemon:
-// the ticker runs within seconds, announces its news without a notification, and ends when told.
-TEST(Faults, AStuckSessionBusNeitherHoldsNorEndsTheTicker)
+// ALSA's "default" device writing into `file` (a FIFO or a file).
+std::string FileOutput(const std::string &file)
+{
+    return "{ type file slave.pcm { type null } file \"" + file + "\" format raw }";
+}
+
+// Hostile services, samples, skins and sound outputs; the ticker is at work within seconds, does not hang,
+// stays small, and ends when told:
+//  - a session bus that never answers the authentication (as a stopped dbus-daemon), and one that never
+//    answers Hello: the ticker announces its news without a notification;
+//  - its ten-second sample plays into a FIFO that is held open but never read (an output that stopped
+//    taking data);
+//  - sample files of 2 GB and 100 GB, nearly all of them a hole, are refused without being read or
+//    allocated for (the requester names the failure meanwhile);
+//  - a skin whose TR3.png is a FIFO: start-up says that the pictures cannot be loaded, instead of
+//    hanging in the FIFO's open;
+//  - a sample and a skin below a directory named "a:b" are found: the skin is the only one there is
+//    (the home directory has none), and the sample reaches the sound output.
+TEST(Faults, StuckBusesAndHostileSamplesSkinsAndOutputsNeitherHoldNorBloatTheTicker)
 {
     using Mode = testplat::StuckBus::Mode;
-    for (Mode mode : {Mode::Silent, Mode::NoHello, Mode::Stopped}) {
-        SCOPED_TRACE(int(mode));
-        testplat::StuckBus bus(mode);
-        Ticker ticker("");
-        const auto start = std::chrono::steady_clock::now();
-        auto tavrin = ticker.Start(bus.address());
-        ASSERT_TRUE(tavrin.Await("Programm läuft !"));
-        EXPECT_LT(SecondsSince(start), 10);
-        EXPECT_TRUE(tavrin.Await("Ringhio: no session bus"));
-        EndsWhenTold(tavrin);
-    }
-}
-
-// ALSA's file plugin writes into a FIFO that is held open but never read: a quit still ends the ticker
-// while its ten-second sample plays.
-TEST(Faults, ASoundOutputThatStoppedTakingDataDoesNotHoldAQuit)
-{
-    testplat::TempDir dir;
-    const std::string fifo = dir.file("output"), sample = dir.file("ten.wav");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    testplat::WriteFile(sample, Wav(10));
-    Ticker ticker(sample, "{ type file slave.pcm { type null } file \"" + fifo + "\" format raw }");
-    auto tavrin = ticker.Start("unix:path=" + dir.file("nobus"));
-    ASSERT_TRUE(tavrin.Await("AutoCheck english News"));
-    poll(nullptr, 0, 500); // the sample plays, and the FIFO fills
-    EndsWhenTold(tavrin);
-    close(reader);
-}
-
-// Sample files of 2 GB and 100 GB, nearly all of them a hole, are refused without being read or
-// allocated for: the ticker stays small and alive.
-TEST(Faults, AHugeSampleIsRefusedBeforeItIsRead)
-{
+    testplat::TempDir dir, home;
+    const std::string stalled = dir.file("stalled"), skin = dir.file("skin"), colon = dir.file("a:b"),
+                      played = dir.file("played.raw");
+    ASSERT_EQ(mkfifo(stalled.c_str(), 0600), 0);
+    const int reader = open(stalled.c_str(), O_RDONLY | O_NONBLOCK);
+    testplat::WriteFile(dir.file("ten.wav"), Wav(10));
     for (const off_t gigabytes : {2, 100}) {
-        testplat::TempDir dir;
-        const std::string sample = dir.file("huge.8svx");
+        const std::string sample = dir.file(std::to_string(gigabytes) + ".8svx");
         testplat::WriteFile(sample, std::string("FORM\0\0\0\x04", 8) + "8SVX");
         ASSERT_EQ(truncate(sample.c_str(), gigabytes << 30), 0);
-        Ticker ticker(sample);
-        auto tavrin = ticker.Start("unix:path=" + dir.file("nobus"));
-        ASSERT_TRUE(tavrin.Await("AutoCheck english News")) << gigabytes;
-        poll(nullptr, 0, 1000); // the requester names the failure meanwhile
-        EndsWhenTold(tavrin);
-        EXPECT_LT(tavrin.peakKb, 300 * 1024) << gigabytes;
     }
-}
-
-// A skin whose TR3.png is a FIFO: start-up says that the pictures cannot be loaded and ends when told,
-// instead of hanging in the FIFO's open.
-TEST(Faults, AFifoAmongTheSkinPicturesDoesNotHangTheStart)
-{
-    testplat::TempDir skin;
+    std::filesystem::create_directory(skin);
     for (const char *name : {"TR0.png", "TR1.png", "TR2.png", "TR4.png", "TR5.png"})
-        std::filesystem::copy_file(testplat::BuildPath("skins/standard/") + name, skin.file(name));
-    ASSERT_EQ(mkfifo(skin.file("TR3.png").c_str(), 0600), 0);
-    Ticker ticker("");
-    auto tavrin = ticker.Start("unix:path=" + skin.file("nobus"), "SKIN=" + skin.path());
-    ASSERT_TRUE(tavrin.Await("Lade Bilder ..."));
-    poll(nullptr, 0, 500);
-    EndsWhenTold(tavrin);
-}
-
-// A sample and a skin below a directory named "a:b" are found: the skin is the only one there is (the
-// home directory has none), and the sample reaches the sound output.
-TEST(Faults, ASampleAndASkinBelowADirectoryWithAColonAreFound)
-{
-    testplat::TempDir dir, home;
-    const std::string colon = dir.file("a:b");
+        std::filesystem::copy_file(testplat::BuildPath("skins/standard/") + name, skin + "/" + name);
+    ASSERT_EQ(mkfifo((skin + "/TR3.png").c_str(), 0600), 0);
     std::filesystem::copy(testplat::BuildPath("skins/standard"), colon);
     testplat::WriteFile(colon + "/one.wav", Wav(1));
-    const std::string played = dir.file("played.raw");
-    Ticker ticker(colon + "/one.wav", "{ type file slave.pcm { type null } file \"" + played + "\" format raw }");
-    auto tavrin = ticker.Start("unix:path=" + dir.file("nobus"), "SKIN=" + colon, home.path());
-    ASSERT_TRUE(tavrin.Await("Programm läuft !"));
-    ASSERT_TRUE(tavrin.Await("Ringhio: ")); // after the sound
-    EndsWhenTold(tavrin);
+    const std::string null = "{ type null }";
+    const struct {
+        std::optional<Mode> bus; // a stuck one, else none at all
+        std::string sample, pcm, awaited; // a line of the state to quit in
+        std::string toolTypes, home = "$TAVRIN_BUILD_DIR";
+    } kCases[] = {
+        {Mode::Silent, "", null, "Ringhio: no session bus"}, {Mode::NoHello, "", null, "Ringhio: no session bus"},
+        {{}, dir.file("ten.wav"), FileOutput(stalled), "AutoCheck english News"},
+        {{}, dir.file("2.8svx"), null, "AutoCheck english News"},
+        {{}, dir.file("100.8svx"), null, "AutoCheck english News"}, {{}, "", null, "Lade Bilder ...", "SKIN=" + skin},
+        {{}, colon + "/one.wav", FileOutput(played), "Ringhio: ", "SKIN=" + colon, home.path()}, // after the sound
+    };
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(std::to_string(&c - kCases));
+        std::optional<testplat::StuckBus> bus;
+        if (c.bus)
+            bus.emplace(*c.bus);
+        Ticker ticker(c.sample, c.pcm);
+        const auto start = std::chrono::steady_clock::now();
+        auto tavrin = ticker.Start(bus ? bus->address() : "unix:path=" + dir.file("nobus"), c.toolTypes, c.home);
+        ASSERT_TRUE(tavrin.Await(c.awaited));
+        EXPECT_LT(SecondsSince(start), 10);
+        poll(nullptr, 0, 1000);
+        EndsWhenTold(tavrin);
+        EXPECT_LT(tavrin.peakKb, 300 * 1024);
+    }
+    close(reader);
     EXPECT_GE(testplat::ReadFile(played).size(), 22050u * 2);
 }
 

@@ -1,16 +1,15 @@
 #pragma once
 
-// Session buses that never answer, each on a private socket in a temporary directory:
-//  - Silent: accepts and never answers the authentication;
+// Session buses, each on a private socket in a temporary directory:
+//  - Silent: takes connections (in the listen queue) and never answers, as a stopped dbus-daemon does;
 //  - NoHello: accepts the authentication but never answers Hello;
-//  - Stopped: a real dbus-daemon, stopped with SIGSTOP once it listens.
-// Another mode, Working, is a real dbus-daemon that runs. The servers go with the object.
+//  - Working: a real dbus-daemon.
+// The servers go with the object.
 
 #include <atomic>
 #include <string>
 #include <sys/types.h>
 #include <thread>
-#include <vector>
 
 #include "platform/TestPlatform.h"
 
@@ -18,7 +17,7 @@ namespace testplat {
 
 class StuckBus {
 public:
-    enum class Mode { Silent, NoHello, Stopped, Working };
+    enum class Mode { Silent, NoHello, Working };
 
     explicit StuckBus(Mode mode);
     ~StuckBus();
@@ -29,7 +28,7 @@ public:
     const std::string &address() const { return m_address; }
 
 private:
-    void Serve(bool answerAuth);
+    void AnswerOnlyTheAuthentication();
 
     TempDir m_dir;
     std::string m_address;

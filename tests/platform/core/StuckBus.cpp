@@ -1,5 +1,6 @@
 #include "platform/StuckBus.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <poll.h>
@@ -8,6 +9,7 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char **environ;
 
@@ -16,25 +18,24 @@ namespace testplat {
 StuckBus::StuckBus(Mode mode)
 {
     const std::string socketPath = m_dir.file("bus");
-    if (mode == Mode::Stopped || mode == Mode::Working) {
-        const std::string listen = "--address=unix:path=" + socketPath;
+    m_address = "unix:path=" + socketPath;
+    if (mode == Mode::Working) {
+        const std::string listen = "--address=" + m_address;
         const char *argv[] = {"dbus-daemon", "--session", "--nofork", "--nopidfile", listen.c_str(), nullptr};
         if (posix_spawnp(&m_daemon, argv[0], nullptr, nullptr, const_cast<char **>(argv), environ) != 0)
-            return;
+            m_address.clear();
         // Listening once the socket is there.
-        for (int i = 0; i < 500 && !FileExists(socketPath); i++)
+        for (int i = 0; i < 500 && m_daemon > 0 && !FileExists(socketPath); i++)
             usleep(10000);
-        if (mode == Mode::Stopped)
-            kill(m_daemon, SIGSTOP);
-    } else {
-        m_listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un addr {AF_UNIX, {}};
-        strncpy(addr.sun_path, socketPath.c_str(), sizeof addr.sun_path - 1);
-        bind(m_listener, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
-        listen(m_listener, 16);
-        m_thread = std::thread(&StuckBus::Serve, this, mode == Mode::NoHello);
+        return;
     }
-    m_address = "unix:path=" + socketPath;
+    m_listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr {AF_UNIX, {}};
+    strncpy(addr.sun_path, socketPath.c_str(), sizeof addr.sun_path - 1);
+    bind(m_listener, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
+    listen(m_listener, 16);
+    if (mode == Mode::NoHello)
+        m_thread = std::thread(&StuckBus::AnswerOnlyTheAuthentication, this);
 }
 
 StuckBus::~StuckBus()
@@ -50,30 +51,27 @@ StuckBus::~StuckBus()
         close(m_listener);
 }
 
-// Takes every connection and reads what comes; answers nothing, or only the authentication.
-void StuckBus::Serve(bool answerAuth)
+// Takes every connection and answers its authentication, then nothing more; the client speaks first.
+void StuckBus::AnswerOnlyTheAuthentication()
 {
-    std::vector<pollfd> fds {{m_listener, POLLIN, 0}};
+    std::vector<int> clients;
+    pollfd listener {m_listener, POLLIN, 0};
     while (!m_stop) {
-        if (poll(fds.data(), fds.size(), 20) <= 0)
+        if (poll(&listener, 1, 20) <= 0)
             continue;
-        if (fds[0].revents & POLLIN)
-            fds.push_back({accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC), POLLIN, 0});
-        for (size_t i = 1; i < fds.size(); i++) {
-            char buf[4096];
-            if (!(fds[i].revents & (POLLIN | POLLHUP)))
-                continue;
-            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
-            if (n > 0 && answerAuth && memmem(buf, size_t(n), "AUTH", 4)) {
-                const char ok[] = "OK 0123456789abcdef0123456789abcdef\r\n";
-                [[maybe_unused]] ssize_t w = write(fds[i].fd, ok, sizeof ok - 1);
-            }
-            if (n <= 0)
-                fds[i].fd = -fds[i].fd - 1; // poll skips it from now on
+        clients.push_back(accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC));
+        std::string heard;
+        char buf[256];
+        ssize_t n = 1;
+        while (n > 0 && heard.find("AUTH") == std::string::npos) {
+            n = read(clients.back(), buf, sizeof buf);
+            heard.append(buf, size_t(std::max(n, ssize_t(0))));
         }
+        const char ok[] = "OK 0123456789abcdef0123456789abcdef\r\n";
+        [[maybe_unused]] ssize_t w = write(clients.back(), ok, sizeof ok - 1);
     }
-    for (size_t i = 1; i < fds.size(); i++)
-        close(fds[i].fd >= 0 ? fds[i].fd : -fds[i].fd - 1);
+    for (int fd : clients)
+        close(fd);
 }
 
 } // namespace testplat
