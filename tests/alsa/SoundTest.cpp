@@ -9,7 +9,6 @@
 #include <sndfile.h>
 #include <string>
 #include <sys/stat.h>
-#include <thread>
 #include <tuple>
 #include <unistd.h>
 #include <vector>
@@ -24,6 +23,15 @@ namespace {
 using Samples = std::vector<int16_t>;
 using exec::SIGBREAKF_CTRL_D;
 using testplat::SecondsSince;
+
+// A 16-bit WAV file of `samples`, interleaved when there are two `channels`.
+void WriteWav(const std::string &path, const Samples &samples, int rate, int channels = 1)
+{
+    SF_INFO wav {0, rate, channels, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
+    SNDFILE *f = sf_open(path.c_str(), SFM_WRITE, &wav);
+    sf_writef_short(f, samples.data(), sf_count_t(samples.size()) / channels);
+    sf_close(f);
+}
 
 // An IFF 8SVX file whose VHDR asks for the whole body at 8000 frames per second.
 std::string Svx(int compression, const std::string &body, bool stereo)
@@ -43,18 +51,13 @@ TEST(Sound, PlaysWholeSoundsAndRefusesFilesThatAreNone)
     Samples sine; // 0.8 s at 22050 frames per second
     for (int i = 0; i < 17640; i++)
         sine.push_back(int16_t(12000 * std::sin(2 * M_PI * 440 * i / 22050)));
-    SF_INFO wav {0, 22050, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
-    SNDFILE *f = sf_open(dir.file("sine.wav").c_str(), SFM_WRITE, &wav);
-    sf_writef_short(f, sine.data(), sf_count_t(sine.size()));
-    sf_close(f);
+    WriteWav(dir.file("sine.wav"), sine, 22050);
     // A stereo body holds the left channel, then the right one; each half is compressed on its own:
     // pad byte, first value, then deltas high nibble first (9 = +1, 10 = +2, 7 = -1, 0 = -34).
     testplat::WriteFile(dir.file("two.8svx"), Svx(1, std::string("\0\x05\x9a\0\xfb\x70", 6), true));
     testplat::WriteFile(dir.file("squeezed.8svx"), Svx(2, "\x01\x02", false));
     testplat::WriteFile(dir.file("notes.txt"), "No sound here.\n");
     mkfifo(dir.file("fifo").c_str(), 0600); // an open that waited for a writer would hang here
-    testplat::WriteFile(dir.file("huge.8svx"), Svx(0, "\x01\x02", false));
-    ASSERT_EQ(truncate(dir.file("huge.8svx").c_str(), off_t(2) << 30), 0); // 2 GB, nearly all a hole
     testplat::WriteFile(dir.file("empty.8svx"), Svx(0, "", false));
     testplat::WriteFile(dir.file("fib1.8svx"), Svx(1, "\x01", false));
     testplat::WriteFile(dir.file("stereo1.8svx"), Svx(0, "\x01", true));
@@ -74,7 +77,6 @@ TEST(Sound, PlaysWholeSoundsAndRefusesFilesThatAreNone)
         {"notes.txt", plugin, dos::DTERROR_UNKNOWN_DATATYPE, 0, 0, {}},
         {"squeezed.8svx", plugin, dos::DTERROR_UNKNOWN_DATATYPE, 0, 0, {}},
         {"fifo", plugin, dos::DTERROR_UNKNOWN_DATATYPE, 0, 0, {}},
-        {"huge.8svx", plugin, EFBIG, 0, 0, {}}, // ALargeSvxIsRefusedBeforeItIsRead
         // ASvxWithoutFramesIsNoSound
         {"empty.8svx", plugin, dos::DTERROR_UNKNOWN_DATATYPE, 0, 0, {}},
         {"fib1.8svx", plugin, dos::DTERROR_UNKNOWN_DATATYPE, 0, 0, {}},
@@ -111,64 +113,32 @@ TEST(Sound, PlaysWholeSoundsAndRefusesFilesThatAreNone)
     unsetenv("ALSA_CONFIG_PATH");
 }
 
-void WriteTone(const std::string &path, int seconds10ths, int rate, int channels)
-{
-    SF_INFO wav {0, rate, channels, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
-    SNDFILE *f = sf_open(path.c_str(), SFM_WRITE, &wav);
-    const Samples tone(size_t(rate / 10 * seconds10ths * channels), 3000);
-    sf_writef_short(f, tone.data(), sf_count_t(tone.size() / size_t(channels)));
-    sf_close(f);
-}
-
-// ALSA's file plugin writes into a FIFO that is held open but never read, or that nobody opens at all:
-// the plugin blocks inside ALSA, beyond the reach of any stop. A quit still ends the sound at once, and
-// without one it ends after its length and a few seconds more; the players come back once the FIFO
-// is read.
+// ALSA's file plugin writes into a FIFO that nobody opens: the plugin blocks inside ALSA, beyond the
+// reach of any stop. Trigger does not wait for it for ever, the sound ends for the program after its
+// length and a few seconds more, and the player comes back, freeing what it holds, once the FIFO is read.
+// (The fault suite quits the program while it plays into a FIFO that is held open but never read.)
 TEST(Sound, AStalledOutputNeverHoldsTheProgram)
 {
     testplat::TempDir dir;
-    WriteTone(dir.file("long.wav"), 100, 22050, 1); // ten seconds, far more than the FIFO holds
-    WriteTone(dir.file("short.wav"), 5, 96000, 2); // half a second, still more than it holds
-    const struct {
-        const char *file;
-        bool held; // some reader holds the FIFO open
-        bool quit;
-        double endsWithin; // seconds after the quit, or after the start without one
-    } kCases[] = {
-        {"long.wav", true, true, 2},
-        {"long.wav", false, true, 2},
-        {"short.wav", true, false, 5},
-    };
-    for (const auto &c : kCases) {
-        const std::string fifo = dir.file("out" + std::to_string(&c - kCases)), conf = fifo + ".conf";
-        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-        testplat::WriteFile(
-            conf, "pcm.!default { type file slave.pcm { type null } file \"" + fifo + "\" format raw }\n");
-        setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
-        int reader = c.held ? open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
-        sound::Object *obj = sound::NewDTObject(dir.file(c.file).c_str(), exec::FindTask(nullptr), SIGBREAKF_CTRL_D);
-        ASSERT_NE(obj, nullptr);
-        exec::SetSignal(0, SIGBREAKF_CTRL_D);
-        auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(sound::Trigger(obj, sound::STM_PLAY), nullptr) << c.file;
-        if (c.quit) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            start = std::chrono::steady_clock::now();
-            exec_host::RequestQuit();
-        }
-        EXPECT_EQ(exec::Wait(SIGBREAKF_CTRL_D), SIGBREAKF_CTRL_D);
-        sound::DisposeDTObject(obj);
-        EXPECT_LT(SecondsSince(start), c.endsWithin) << &c - kCases;
-        exec_host::ResetSignals();
+    WriteWav(dir.file("short.wav"), Samples(96000, 3000), 96000, 2); // half a second, more than a FIFO holds
+    const std::string fifo = dir.file("out"), conf = dir.file("asound.conf");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    testplat::WriteFile(conf, "pcm.!default { type file slave.pcm { type null } file \"" + fifo + "\" format raw }\n");
+    setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
+    sound::Object *obj = sound::NewDTObject(dir.file("short.wav").c_str(), exec::FindTask(nullptr), SIGBREAKF_CTRL_D);
+    ASSERT_NE(obj, nullptr);
+    exec::SetSignal(0, SIGBREAKF_CTRL_D);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(sound::Trigger(obj, sound::STM_PLAY), nullptr);
+    EXPECT_EQ(exec::Wait(SIGBREAKF_CTRL_D), SIGBREAKF_CTRL_D);
+    sound::DisposeDTObject(obj);
+    EXPECT_LT(SecondsSince(start), 5);
 
-        // A blocking open meets the player's own; reading to the end lets it finish.
-        if (reader < 0)
-            reader = open(fifo.c_str(), O_RDONLY);
-        fcntl(reader, F_SETFL, 0);
-        char buf[65536];
-        while (read(reader, buf, sizeof buf) > 0) { }
-        close(reader);
-    }
+    // A blocking open meets the player's own; reading to the end lets it finish.
+    const int reader = open(fifo.c_str(), O_RDONLY);
+    char buf[65536];
+    while (read(reader, buf, sizeof buf) > 0) { }
+    close(reader);
     unsetenv("ALSA_CONFIG_PATH");
 }
 
