@@ -10,18 +10,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <ostream>
 #include <string>
 
 #include "platform/LoopbackServer.h"
 #include "platform/Program.h"
 #include "platform/TestPlatform.h"
-
-// Window names in readable form in failure messages.
-void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 // The dock icon on a panel that hosts StatusNotifierItems: a watcher of the test's own on the private
 // session bus that tests/qt/dock-under-x starts, the real program on a private X server without an
@@ -49,42 +42,23 @@ QRgb Colour(int state)
     return QColor::fromHsv(state * 60, 200, 230).rgba();
 }
 
-// The part of the StatusNotifierWatcher interface that a tray icon uses: items register with it, and it
-// tells them that a host (the panel) shows them.
+// The part of the StatusNotifierWatcher interface that Qt's tray icon uses: items register with it, and
+// it tells them that a host (the panel) shows them.
 class Watcher final : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
 
 public:
-    QStringList items() const { return m_items; }
+    QStringList items;
     bool hostRegistered() const { return true; }
-    int protocolVersion() const { return 0; }
 
 public slots:
     // An item names its bus name, or only its object path (then the sender is its bus name).
     void RegisterStatusNotifierItem(const QString &service, const QDBusMessage &message)
     {
-        m_items << (service.startsWith('/') ? message.service() : service);
-        emit StatusNotifierItemRegistered(m_items.last());
+        items << (service.startsWith('/') ? message.service() : service);
     }
-    void RegisterStatusNotifierHost(const QString &) { }
-
-signals:
-    void StatusNotifierItemRegistered(const QString &service);
-    void StatusNotifierItemUnregistered(const QString &service);
-    void StatusNotifierHostRegistered();
-
-private:
-    QStringList m_items;
-};
-
-// What the panel shows of the item: the colour in the middle of its first picture and its tooltip.
-struct Shown {
-    QRgb colour = 0;
-    QString toolTip;
 };
 
 QDBusArgument ItemProperty(const QString &service, const char *name)
@@ -118,50 +92,44 @@ QRgb FirstPictureColour(const QDBusArgument &pictures)
     return colour;
 }
 
-Shown Item(const QString &service)
+// The item's tooltip as the panel shows it. ToolTip holds an icon name, pictures, a title and a text;
+// tray icons put their whole tooltip into the title.
+QString ToolTip(const QString &service)
 {
-    Shown shown;
-    shown.colour = FirstPictureColour(ItemProperty(service, "IconPixmap"));
-    // ToolTip: icon name, pictures, title, text. Tray icons put their whole tooltip into the title.
     const QDBusArgument toolTip = ItemProperty(service, "ToolTip");
+    QString iconName, title, text;
     if (toolTip.currentType() == QDBusArgument::StructureType) {
-        QString iconName, text;
         toolTip.beginStructure();
         toolTip >> iconName;
         FirstPictureColour(toolTip);
-        toolTip >> shown.toolTip >> text;
+        toolTip >> title >> text;
         toolTip.endStructure();
     }
-    return shown;
+    return title;
 }
 
 // The names of the windows that the X server shows (the root window, which has none, left out).
 QStringList VisibleWindows()
 {
-    QProcess search;
-    search.start("xdotool", {"search", "--onlyvisible", "--name", ""});
-    search.waitForFinished();
-    QStringList names;
-    for (const QByteArray &id : search.readAllStandardOutput().split('\n')) {
-        if (id.isEmpty())
-            continue;
-        QProcess name;
-        name.start("xdotool", {"getwindowname", QString::fromLatin1(id)});
-        name.waitForFinished();
-        const QString text = QString::fromUtf8(name.readAllStandardOutput()).trimmed();
-        if (!text.isEmpty())
-            names << text;
-    }
-    return names;
+    QProcess xdotool;
+    xdotool.start("xdotool", {"search", "--onlyvisible", "--name", "", "getwindowname", "%@"});
+    xdotool.waitForFinished();
+    return QString::fromUtf8(xdotool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
 }
 
-// Waits until the item shows the state.
+// Them as a failure message shows them.
+std::string Listed(const QStringList &windows)
+{
+    return windows.join(", ").toStdString();
+}
+
+// Waits until the item shows the state: the colour in the middle of its first picture, and its tooltip.
 bool Becomes(const QString &service, int state)
 {
     return QTest::qWaitFor(
         [&] {
-            const Shown shown = Item(service);
-            return ShowsToolTip(shown.toolTip, state) && shown.colour == Colour(state);
+            return FirstPictureColour(ItemProperty(service, "IconPixmap")) == Colour(state)
+                && ShowsToolTip(ToolTip(service), state);
         },
         20000);
 }
@@ -190,17 +158,17 @@ TEST(StatusNotifierItem, RegistersWithThePictureAndTooltipOpensTheWindowAndNoDoc
                              " --workbench NEWSURL=localhost NEWSADR="
         + feeds->address());
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.items().isEmpty(); }, 20000)) << "no item registered";
-    const QString item = watcher.items().first();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.items.isEmpty(); }, 20000)) << "no item registered";
+    const QString item = watcher.items.first();
     // The first check runs at once and finds the German news new.
-    EXPECT_TRUE(Becomes(item, 1)) << Item(item).toolTip.toStdString();
-    EXPECT_EQ(VisibleWindows(), QStringList()) << "a docklet beside the item";
+    EXPECT_TRUE(Becomes(item, 1)) << ToolTip(item).toStdString();
+    EXPECT_EQ(Listed(VisibleWindows()), "") << "a docklet beside the item";
 
     QDBusMessage activate = QDBusMessage::createMethodCall(item, "/StatusNotifierItem", kItemInterface, "Activate");
     activate << 0 << 0;
     bus.call(activate, QDBus::NoBlock);
     EXPECT_TRUE(QTest::qWaitFor([] { return VisibleWindows() == QStringList {kNewsWindow}; }, 20000))
-        << VisibleWindows().join(", ").toStdString();
+        << Listed(VisibleWindows());
     EXPECT_TRUE(Becomes(item, 0)); // the window shows the German news, which are seen now
 
     // Without the server the check fails: its requester first, then the state of no network.
@@ -209,8 +177,8 @@ TEST(StatusNotifierItem, RegistersWithThePictureAndTooltipOpensTheWindowAndNoDoc
     ASSERT_TRUE(QTest::qWaitFor([] { return VisibleWindows().contains("Tavrin"); }, 20000));
     QProcess::execute(
         "xdotool", {"search", "--onlyvisible", "--name", "^Tavrin$", "windowfocus", "--sync", "key", "Return"});
-    EXPECT_TRUE(Becomes(item, 5)) << Item(item).toolTip.toStdString();
-    EXPECT_EQ(VisibleWindows(), QStringList {kNewsWindow});
+    EXPECT_TRUE(Becomes(item, 5)) << ToolTip(item).toStdString();
+    EXPECT_EQ(Listed(VisibleWindows()), kNewsWindow);
 
     kill(tavrin.pid, SIGTERM);
     EXPECT_EQ(tavrin.Exit(), 0);
