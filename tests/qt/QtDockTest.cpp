@@ -20,7 +20,7 @@
 
 namespace {
 
-const std::string gXView = getenv("TAVRIN_DOCK_X") ? getenv("TAVRIN_DOCK_X") : "";
+const bool gOnX = getenv("TAVRIN_DOCK_X") != nullptr;
 
 // Pumps Qt until `done` holds; false after 20 s.
 template<typename Done> bool WaitFor(Done done)
@@ -53,29 +53,24 @@ Shown Icon()
     return {};
 }
 
-void ClickIcon()
+// The pointer moves onto the docklet, which is never the active window, and clicks there when asked.
+// Without the click it rests beside the centre, so that the click's move to the centre is a move
+// (xdotool's --sync waits for one).
+void PointAtIcon(bool click)
 {
-    QPoint at = Icon().place.center();
-    if (gXView.empty())
-        return QTest::mouseClick(QApplication::topLevelAt(at), Qt::LeftButton);
-    QProcess::execute(
-        "xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
-}
-
-// The pointer rests on the docklet, which is never the active window; beside its centre, so that the
-// click's move to the centre is a move (xdotool's --sync waits for one).
-void HoverIcon()
-{
-    QPoint at = Icon().place.center() - QPoint(2, 2);
-    if (gXView.empty())
-        return QTest::mouseMove(QApplication::topLevelAt(at), QApplication::topLevelAt(at)->mapFromGlobal(at));
-    QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y())});
+    const QPoint at = Icon().place.center() - (click ? QPoint() : QPoint(2, 2));
+    QWidget *docklet = QApplication::topLevelAt(at);
+    if (!gOnX)
+        return click ? QTest::mouseClick(docklet, Qt::LeftButton)
+                     : QTest::mouseMove(docklet, docklet->mapFromGlobal(at));
+    const QStringList move {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y())};
+    QProcess::execute("xdotool", click ? move + QStringList {"click", "1"} : move);
 }
 
 TEST(DockHost, IconShowsItsStateTicksTakesTheClickAndGoesWithTheRegistration)
 {
     testplat::Devices devices; // RAM: holds the skin pictures, too
-    if (!gXView.empty())
+    if (gOnX)
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     int argc = 1;
     char *argv[] = {const_cast<char *>("QtDockTest"), nullptr};
@@ -102,10 +97,10 @@ TEST(DockHost, IconShowsItsStateTicksTakesTheClickAndGoesWithTheRegistration)
     gb_DockyData.load()->state = State_german;
     EXPECT_TRUE(WaitFor(
         [] { return Icon().Shows(State_german, "Tavrin: Neue deutsche News liegen vor !\nNoch nicht geprüft"); }));
-    HoverIcon();
+    PointAtIcon(false);
     EXPECT_TRUE(WaitFor([] { return QToolTip::isVisible() && QToolTip::text() == Icon().toolTip; }))
         << "the docklet's tooltip does not show";
-    ClickIcon();
+    PointAtIcon(true);
     EXPECT_TRUE(WaitFor([] { return (exec::SetSignal(0, 0) & SIGBREAKF_CTRL_F) != 0; }));
 
     application::UnregisterApplication(appID);
