@@ -138,6 +138,10 @@ TEST_F(FeedHttpTest, FeedsBehindEachKindOfServer)
             }
         }
     }
+    // The English channel's requester names its own tool type.
+    Strlcpy(gb_Feed[Kestrel_english].url, passwd.c_str(), FEED_URL_SIZE);
+    RenewList(Kestrel_english);
+    EXPECT_EQ(testplat::LastRequesterBody().rfind("Feed nicht geladen: ENGLISHFEED=" + passwd + "\n", 0), 0u);
     // Every request named the program, gzip was asked for and sent, and no file was read.
     const std::string requests = server->Requests().substr(before);
     EXPECT_EQ(Count(requests, " ua=Tavrin/1.05\n"), Count(requests, "GET ")) << requests;
