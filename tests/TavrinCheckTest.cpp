@@ -127,7 +127,6 @@ TEST_F(CheckTest, DecisionTable)
         std::string text;
     } kCases[] = {
         {2, State_none, Fresh, Seen, State_german, 1, kDe},
-        {2, State_german, Fresh, Seen, State_german, 0, ""},
         {2, State_german, Seen, Fresh, State_ge, 2, kEn},
         {2, State_german, Seen, Seen, State_german, 0, ""}, // a result of 0 never clears a flag
         {2, State_english, Fresh, Seen, State_ge, 1, kDe},
