@@ -59,6 +59,7 @@ TEST(BrowserTest, WhichBrowserGetsWhat)
     const std::string page = dev.ram() + "trmeldung.html";
     // "URL:" and the address in 299 bytes, and in 300, which the device's command cannot hold whole.
     const std::string fits = "https://kestrel-review.example/" + std::string(264, 'a'), tooLong = fits + "b";
+    const std::string longOption = "-" + std::string(1100, 'o'); // a requester's body is cut at 1023 bytes
     const struct {
         const char *name;
         const char *urlHandler; // the script installed as xdg-open, or null
@@ -86,6 +87,8 @@ TEST(BrowserTest, WhichBrowserGetsWhat)
         {"option", Recorder, 0, Start, "--renderer-cmd-prefix=pw", "mybrowser", {}, {},
             NotAvailable("--renderer-cmd-prefix=pw")},
         {"short option", nullptr, 0, Start, "-x", "mybrowser", {}, {}, NotAvailable("-x")},
+        {"long option", nullptr, 0, Start, longOption.c_str(), "mybrowser", {}, {},
+            NotAvailable(longOption).substr(0, 1023)},
         {"longest address", Recorder, 0, Start, fits.c_str(), "mybrowser", {fits}, {}, ""},
         {"address too long to be cut", Recorder, 0, Start, tooLong.c_str(), "mybrowser", {}, {},
             "Error: can not start browser."},
