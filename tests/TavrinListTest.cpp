@@ -65,11 +65,6 @@ void operator delete(void *memory, size_t) noexcept
     Release(memory);
 }
 
-void operator delete(void *memory, const std::nothrow_t &) noexcept
-{
-    Release(memory);
-}
-
 namespace {
 
 TEST(DateText, UniDateAndTimestamp)
