@@ -55,7 +55,7 @@ TEST(PrefsTest, Visits)
     const std::string conf = dev.envarc() + "Tavrin.conf";
     // Longer than a save writes, so that a file left alone is told from one written again.
     const std::string saved = TestData("config/Tavrin.conf"), stored = saved + std::string(8, '\x55');
-    const std::string longPath = "/" + std::string(249, 'p'), fullPath = "/a:b/" + std::string(194, 'p');
+    const std::string longPath = "/" + std::string(199, 'p'), fullPath = "/a:b/" + std::string(194, 'p');
     const auto patched
         = [&](size_t at, const std::string &bytes) { return std::string(saved).replace(at, bytes.size(), bytes); };
     const struct {
@@ -68,8 +68,7 @@ TEST(PrefsTest, Visits)
         std::string requester = {};
     } cases[] = {
         {"cancel", {GID_Cancel}, "", stored, -20},
-        {"save unchanged", {GID_Save}, "", saved, -20},
-        {"a long path is refused, the old one kept", {GID_Sample, GID_Save}, longPath, saved, -20, 54,
+        {"a path one too long is refused, the old one kept", {GID_Sample, GID_Save}, longPath, saved, -20, 54,
             "Der gewählte Pfad ist zu lang (höchstens 199 Zeichen); die bisherige Wahl bleibt."},
         {"a path that just fits", {GID_Browser, GID_Save}, fullPath,
             patched(Record + offsetof(TavrinPrefs, Browser), fullPath + '\0'), -20},
@@ -128,7 +127,7 @@ TEST(PrefsTest, StartAtLogin)
     const std::string conf = dev.envarc() + "Tavrin.conf", saved = TestData("config/Tavrin.conf");
     const std::string userEntry = "[Desktop Entry]\nType=Application\nName=Mine\nExec=tavrin --workbench DEBUG=ALL\n";
     const std::string odd = bins.file("my apps $HOME %d \"q\"");
-    enum Before { None, Users, Blocked, Undeletable };
+    enum Before { None, Users, Blocked, Undeletable, GoneMeanwhile };
     const struct {
         const char *name;
         Before before;
@@ -164,6 +163,8 @@ TEST(PrefsTest, StartAtLogin)
         {"the user's entry stays while the box does", Users, bins.file("bin"), "", true, GID_Save, true, "="},
         {"off removes it", Users, bins.file("bin"), "", false, GID_Save, true, "-"},
         {"off, cancel keeps it", Users, bins.file("bin"), "", false, GID_Cancel, true, "="},
+        // The user removed it while the window was open: nothing is left to do.
+        {"off, already removed", GoneMeanwhile, bins.file("bin"), "", false, GID_Save, true, "-"},
         {"no directory for it", Blocked, bins.file("bin"), "", true, GID_Save, false, "-", ERR_CanNotWriteAutostart,
             ENOTDIR},
         {"cannot be removed", Undeletable, bins.file("bin"), "", false, GID_Save, true, "", ERR_CanNotRemoveAutostart,
@@ -179,7 +180,7 @@ TEST(PrefsTest, StartAtLogin)
         testplat::Reset();
         std::filesystem::remove_all(config.dir.path() + "/autostart");
         std::filesystem::create_directories(config.dir.path() + "/autostart");
-        if (c.before == Users)
+        if (c.before == Users || c.before == GoneMeanwhile)
             testplat::WriteFile(config.entry(), userEntry);
         if (c.before == Undeletable)
             std::filesystem::create_directories(config.entry() + "/inside");
@@ -200,6 +201,8 @@ TEST(PrefsTest, StartAtLogin)
         fakegui::host = {};
         fakegui::host.onOpen = [&](gui::Object *win) {
             shown = gui::GetGadgetAttr(gb_AutostartGad, gui::GA_Selected) != 0;
+            if (c.before == GoneMeanwhile)
+                std::filesystem::remove(config.entry());
             gui::SetGadgetAttr(gb_AutostartGad, gui::GA_Selected, c.box);
             fakegui::PushInput(win, gui::WMHI_GADGETUP | c.button);
         };
