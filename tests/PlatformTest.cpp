@@ -12,7 +12,6 @@
 #include "platform/dos.h"
 #include "platform/exec.h"
 #include "platform/host.h"
-#include "platform/icon.h"
 #include "platform/posix/Knobs.h"
 #include "platform/posix/PosixDos.h"
 
@@ -83,25 +82,6 @@ TEST(Paths, TheDefaultRamDirectoryIsPrivate)
         }
     }
     unsetenv("XDG_RUNTIME_DIR");
-}
-
-TEST(ToolTypes, StartLineFirstThenTheIconFileByWorkbenchRules)
-{
-    testplat::Devices devices;
-    icon::WBStartup none {"Tavrin", nullptr};
-    EXPECT_EQ(icon::GetDiskObject(&none), nullptr);
-
-    testplat::WriteFile(devices.envarc() + "Tavrin.info", "NEWSURL=file.example\r\n(OPENGUI)\nopengui2\nDEBUG=GUI\n");
-    char line[] = "newsurl=line.example";
-    char *args[] = {line, nullptr};
-    icon::WBStartup wbs {"Tavrin", args};
-    icon::DiskObject *dobj = icon::GetDiskObject(&wbs);
-    ASSERT_NE(dobj, nullptr);
-    EXPECT_STREQ(icon::FindToolType(dobj->do_ToolTypes, "NEWSURL"), "line.example");
-    EXPECT_STREQ(icon::FindToolType(dobj->do_ToolTypes, "DEBUG"), "GUI");
-    EXPECT_EQ(icon::FindToolType(dobj->do_ToolTypes, "OPENGUI"), nullptr);
-    EXPECT_EQ(icon::FindToolType(dobj->do_ToolTypes, "DEBU"), nullptr);
-    icon::FreeDiskObject(dobj);
 }
 
 // Wait returns the wanted signals and leaves the others pending; no allocated bit is a break bit.

@@ -89,9 +89,10 @@ struct ProgTest : testing::Test {
     }
 };
 
-// Debug words are case-sensitive substrings; any debug word prints the start options first. Feed
-// addresses and a CA of the user's own are tool types too; an address that is not http or https is named
-// in a requester at start, which then goes on.
+// Tool types come from the start line, then from the icon file by Workbench rules. Debug words are
+// case-sensitive substrings; any debug word prints the start options first. Feed addresses and a CA of
+// the user's own are tool types too; an address that is not http or https is named in a requester at
+// start, which then goes on.
 TEST_F(ProgTest, ToolTypesAreApplied)
 {
     const std::string mySkin = devices.home() + "myskin/" + std::string(200, 'd') + "/a:b", standard = "skins/standard";
@@ -110,6 +111,7 @@ TEST_F(ProgTest, ToolTypesAreApplied)
         WORD debug = 0;
         std::string german = "", english = "", caFile = "";
         std::vector<std::string> requesters = {};
+        std::string icon = ""; // ENVARC:Tavrin.info
     } kCases[] = {
         {{}, 200000, FALSE, "", standard},
         {{"RSSBUFSIZE=1000"}, 200000, FALSE, "", standard},
@@ -133,9 +135,12 @@ TEST_F(ProgTest, ToolTypesAreApplied)
         {{"GERMANFEED=file:///etc/passwd", "ENGLISHFEED=ftp://news.test/en"}, 200000, FALSE, "", standard, 0,
             "file:///etc/passwd", "ftp://news.test/en", "",
             {NotRead("GERMANFEED=file:///etc/passwd"), NotRead("ENGLISHFEED=ftp://news.test/en")}},
+        {{"newsadr=1.2.3.4:80"}, 200000, FALSE, "1.2.3.4:80", standard, DEBUG_GUI, "", "", "", {},
+            "NEWSADR=5.6.7.8:80\r\n(OPENGUI)\nopengui2\nDEBUG=GUI\n"},
     };
     for (const auto &c : kCases) {
         SetUp();
+        testplat::WriteFile(devices.envarc() + "Tavrin.info", c.icon);
         const std::string out = Start(c.toolTypes);
         EXPECT_EQ(std::tuple(gb_RSSBufSize, gb_Iconify, std::string(gb_NewsADR), std::string(gb_SkinPath), gb_Debug,
                       std::string(gb_Feed[0].url), std::string(gb_Feed[1].url), std::string(gb_CAFile)),
