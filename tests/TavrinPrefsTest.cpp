@@ -66,7 +66,6 @@ TEST_F(PrefsTest, Visits)
         UWORD version = 54;
         std::string requester = {};
     } cases[] = {
-        {"cancel", {GID_Cancel}, "", stored, -20},
         {"a path one too long is refused, the old one kept", {GID_Sample, GID_Save}, longPath, saved, -20, 54,
             "Der gewählte Pfad ist zu lang (höchstens 199 Zeichen); die bisherige Wahl bleibt."},
         {"a path that just fits", {GID_Browser, GID_Save}, fullPath,
@@ -137,7 +136,6 @@ TEST_F(PrefsTest, StartAtLogin)
         int code = 0;
         const char *kernelSuffix = ""; // what the kernel adds to the program's name
     } cases[] = {
-        {"cancel writes nothing", None, bins.file("bin"), bins.file("bin"), true, GID_Cancel, false, "-"},
         {"on PATH", None, bins.file("bin"), "/nowhere:" + bins.file("bin"), true, GID_Save, false,
             "TryExec=tavrin\nExec=tavrin --workbench\n"},
         // A relative entry would name another directory at login.
