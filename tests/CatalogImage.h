@@ -3,7 +3,6 @@
 // Catalog files built in memory: big-endian IFF chunks, as the catalog compiler writes them.
 
 #include <cstdint>
-#include <map>
 #include <printf.h>
 #include <string>
 #include <vector>
@@ -34,29 +33,6 @@ inline std::string Record(uint32_t id, const std::string &text)
 inline std::string Form(const std::string &chunks)
 {
     return "FORM" + Be32(static_cast<uint32_t>(chunks.size() + 4)) + "CTLG" + chunks;
-}
-
-inline uint32_t Be32At(const std::string &bytes, size_t at)
-{
-    uint32_t v = 0;
-    for (size_t k = 0; k < 4; k++)
-        v = v << 8 | static_cast<unsigned char>(bytes.at(at + k));
-    return v;
-}
-
-// The texts of a catalog that the compiler wrote, by number, each up to its first NUL; read here
-// without the program's reader, which would hide a text it refuses behind the default.
-inline std::map<uint32_t, std::string> Texts(const std::string &catalog)
-{
-    std::map<uint32_t, std::string> texts;
-    for (size_t at = 12; at + 8 <= catalog.size(); at += 8 + ((Be32At(catalog, at + 4) + 1) & ~1u)) {
-        if (catalog.compare(at, 4, "STRS") != 0)
-            continue;
-        const size_t end = at + 8 + Be32At(catalog, at + 4);
-        for (size_t r = at + 8; r + 8 <= end; r += 8 + ((Be32At(catalog, r + 4) + 3) & ~3u))
-            texts[Be32At(catalog, r)] = catalog.substr(r + 8, Be32At(catalog, r + 4)).c_str();
-    }
-    return texts;
 }
 
 // The argument types of a printf format, as the C library's own format parser sees them.

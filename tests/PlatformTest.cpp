@@ -12,14 +12,13 @@
 #include "platform/dos.h"
 #include "platform/exec.h"
 #include "platform/host.h"
-#include "platform/icon.h"
 #include "platform/posix/Knobs.h"
 #include "platform/posix/PosixDos.h"
 
 namespace {
 
-// ENVARC:, RAM:, T:, NIL:, PROGDIR:, an unassigned Tavrin: and relative paths are resolved in the tests
-// of the program's files.
+// ENVARC:, RAM:, T:, NIL:, PROGDIR:, an unassigned Tavrin:, relative paths and devices in lower case
+// (the browser's "ram:" and "t:") are resolved in the tests of the program's files.
 TEST(Paths, DevicesAreCaseInsensitiveAndRedirectable)
 {
     testplat::Devices devices;
@@ -27,12 +26,10 @@ TEST(Paths, DevicesAreCaseInsensitiveAndRedirectable)
         const char *path;
         std::string host;
     } kCases[] = {
-        {"envarc:Tavrin.conf", devices.envarc() + "Tavrin.conf"},
-        {"ENV:AppPaths/Tavrin", devices.ram() + "env/AppPaths/Tavrin"},
+        {"env:AppPaths/Tavrin", devices.ram() + "env/AppPaths/Tavrin"},
         {"NOSUCHDEVICE:x", "<none>"},
         // HostPathsWithAColonAreNoDeviceNames
         {"/home/me/a:b/x.wav", "/home/me/a:b/x.wav"},
-        {"/ram:x", "/ram:x"},
         {"skins/a:b", "skins/a:b"},
     };
     for (const auto &c : kCases) {
@@ -61,7 +58,6 @@ TEST(Paths, TheDefaultRamDirectoryIsPrivate)
         {"private", [&] { Directory(0700); }, nullptr, 0700},
         {"readable by the group", [&] { Directory(0750); }, nullptr, 0700},
         {"writable by the group", [&] { Directory(0770); }, "may be written by others", 0770},
-        {"writable by all", [&] { Directory(01777); }, "may be written by others", 01777},
         {"a link", [&] { symlink(runtime.path().c_str(), ram.c_str()); }, "is a symbolic link", 0},
         {"a file", [&] { testplat::WriteFile(ram, ""); }, "is no directory", 0},
     };
@@ -83,25 +79,6 @@ TEST(Paths, TheDefaultRamDirectoryIsPrivate)
         }
     }
     unsetenv("XDG_RUNTIME_DIR");
-}
-
-TEST(ToolTypes, StartLineFirstThenTheIconFileByWorkbenchRules)
-{
-    testplat::Devices devices;
-    icon::WBStartup none {"Tavrin", nullptr};
-    EXPECT_EQ(icon::GetDiskObject(&none), nullptr);
-
-    testplat::WriteFile(devices.envarc() + "Tavrin.info", "NEWSURL=file.example\r\n(OPENGUI)\nopengui2\nDEBUG=GUI\n");
-    char line[] = "newsurl=line.example";
-    char *args[] = {line, nullptr};
-    icon::WBStartup wbs {"Tavrin", args};
-    icon::DiskObject *dobj = icon::GetDiskObject(&wbs);
-    ASSERT_NE(dobj, nullptr);
-    EXPECT_STREQ(icon::FindToolType(dobj->do_ToolTypes, "NEWSURL"), "line.example");
-    EXPECT_STREQ(icon::FindToolType(dobj->do_ToolTypes, "DEBUG"), "GUI");
-    EXPECT_EQ(icon::FindToolType(dobj->do_ToolTypes, "OPENGUI"), nullptr);
-    EXPECT_EQ(icon::FindToolType(dobj->do_ToolTypes, "DEBU"), nullptr);
-    icon::FreeDiskObject(dobj);
 }
 
 // Wait returns the wanted signals and leaves the others pending; no allocated bit is a break bit.

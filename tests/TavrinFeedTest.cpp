@@ -110,7 +110,8 @@ TEST_F(FeedTest, FeedsOfEachShape)
         const char *console = "";
     } cases[] = {
         // Relative links resolve against the feed's address; the channel's image and an Atom entry's
-        // source do not lend their titles; content:encoded is preferred to the description.
+        // source do not lend their titles; content:encoded is preferred to the description. A plain
+        // title holding "&amp;" as text keeps it: CreateEntry must not decode it a second time.
         {"rss20.xml",
             {{BLANKS, "Kestrel & Friends", "https://kestrel.example/", "Neues aus der Welt"},
                 {"05 Dec 2026 12:34:56", "Grüße &amp; mehr", "https://feeds.example/2026/12/gruesse/",
@@ -144,26 +145,18 @@ TEST_F(FeedTest, FeedsOfEachShape)
         EXPECT_EQ(read.entries, Expected(c.entries)) << c.file;
         EXPECT_NE(read.console.find(c.console), std::string::npos) << c.file << "\n" << read.console;
     }
-    // The date text gives the timestamp of that local time, and a new item is bold.
-    const Read read = ReadFeed(TestData("feeds/rss20.xml"));
-    ASSERT_EQ(read.entries.size(), 3u);
-    EXPECT_EQ(read.entries[1].timestamp, TS);
-    EXPECT_TRUE(read.entries[1].bold);
+    // The date text gives the timestamp of that local time.
+    EXPECT_EQ(ReadFeed(TestData("feeds/rss20.xml")).entries.at(1).timestamp, TS);
 }
 
 TEST_F(FeedTest, Dates)
 {
-    const struct {
-        std::string fields, date;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"<pubDate>Fri, 05 Dec 2026 12:34:56 +0100</pubDate>", DATE},
-        {"<pubDate>Fri, 5 Dec 2026 11:34:56 GMT</pubDate>", DATE},
         {"<pubDate>Fri, 05 Dec 2026 06:34:56 EST</pubDate>", DATE},
         {"<pubDate>Fri, 05 Dec 2026 07:34:56 EDT</pubDate>", DATE},
         {"<pubDate>5 Dec 26 3:34 PST</pubDate>", "05 Dec 2026 12:34:00"},
-        {"<pubDate>Wed, 01 Jul 2026 10:00:00 Z</pubDate>", "01 Jul 2026 12:00:00"},
-        {"<pubDate>2026-12-05T11:34:56Z</pubDate>", DATE}, {"<dc:date>2026-12-05T11:34:56.789Z</dc:date>", DATE},
-        {"<a:updated>2027-01-01T00:00:00Z</a:updated><a:published>2026-12-05T14:34:56+03:00</a:published>", DATE},
+        {"<pubDate>2026-12-05T11:34:56Z</pubDate>", DATE},
         {"<a:updated>2026-12-05</a:updated>", "05 Dec 2026 01:00:00"},
         {"<pubDate>gestern</pubDate><dc:date>2026-12-05T11:34:56Z</dc:date>", DATE},
         {"<pubDate>Fri, 31 Feb 2026 12:00:00 GMT</pubDate>", ""}, {"<pubDate>Dec 05 2026 12:34:56</pubDate>", ""},
@@ -175,8 +168,8 @@ TEST_F(FeedTest, Dates)
         {"<pubDate>Thu, 1 Jan 69 12:00 GMT</pubDate>", ""}, // 1969
         {"<pubDate>Wed, 31 Dec 2025 23:59:60 GMT</pubDate>", "01 Jan 2026 00:59:59"}, // a leap second
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(Item(Rss("<title>T</title>" + c.fields)).date, c.date) << c.fields;
+    for (const auto &[fields, date] : cases)
+        EXPECT_EQ(Item(Rss("<title>T</title>" + fields)).date, date) << fields;
 }
 
 TEST_F(FeedTest, Titles)
@@ -185,15 +178,8 @@ TEST_F(FeedTest, Titles)
     std::string ae100, ae40, ae39;
     for (int i = 0; i < 100; i++)
         ae100 += ae, ae40 += i < 40 ? ae : "", ae39 += i < 39 ? ae : "";
-    const struct {
-        std::string feed, title;
-    } cases[] = {
-        // A plain title holding "&amp;" as text keeps it: CreateEntry must not decode it a second time.
-        {Rss("<title>Tom &amp;amp; Jerry</title>"), "Tom &amp; Jerry"},
-        {Rss("<title>&lt;b&gt;Fett&lt;/b&gt;</title>"), "<b>Fett</b>"},
-        {Rss("<title><![CDATA[A & B]]></title>"), "A & B"},
-        {Rss("<title>&#8222;Zitat&#x201C; &#8211; gut</title>"), "„Zitat“ – gut"},
-        {Rss("<title>\n  A \t\n  B  </title>"), "A B"},
+    // The plain titles of RSS are read in the feeds of each shape; here those of Atom.
+    const std::pair<std::string, std::string> cases[] = {
         {Atom("<title type=\"html\">Tom &amp;amp; &lt;i&gt;Jerry&lt;/i&gt; &amp;ndash; &amp;#146;s&amp;nbsp;</title>"),
             "Tom & Jerry – ’s\u00a0"},
         {Atom("<title type=\"html\">Zeile&lt;br&gt;Zeile &lt;b&gt;Tom&lt;/b&gt;&amp;#39;s &amp;bogus; &lt;!-- x "
@@ -205,73 +191,49 @@ TEST_F(FeedTest, Titles)
         // Cut to 80 bytes, never inside a character.
         {Rss("<title>" + ae100 + "</title>"), ae40},
         {Rss("<title>x" + ae100 + "</title>"), "x" + ae39},
-        // Without a title an item shows the start of its text.
+        // Without a title an item shows the start of its text; without either, nothing (the feed's address
+        // is the header's alone).
         {Rss("<description>&lt;p&gt;Erste &amp;amp; Worte&lt;/p&gt;</description>"), "Erste & Worte"},
+        {Rss("<link>http://x.example/</link>"), ""},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(Item(c.feed).title, c.title) << c.feed;
+    for (const auto &[feed, title] : cases)
+        EXPECT_EQ(Item(feed).title, title) << feed;
 }
 
 TEST_F(FeedTest, Links)
 {
     // One byte more than the entry holds.
     const std::string long121 = "https://long.example/" + std::string(100, 'x');
-    const struct {
-        std::string feed, link;
-    } cases[] = {
-        {Rss("<link>/a/b</link>"), "https://feeds.example/a/b"},
+    const std::pair<std::string, std::string> cases[] = {
         {Rss("<link>../up/./x/../y?q=1#f</link>"), "https://feeds.example/up/y?q=1#f"},
-        {Rss("<link>//cdn.example/z</link>"), "https://cdn.example/z"},
         {Rss("<link>  \n http://x.example/a b/\u00e4 </link>"), "http://x.example/a%20b/%C3%A4"},
         {Rss("<link>HTTP://X.example</link>"), "http://X.example/"},
         {Rss("<link>javascript:alert(1)</link>"), ""},
         {Rss("<link>file:///etc/passwd</link><guid>https://g.example/1</guid>"), "https://g.example/1"},
-        {Rss("<guid>https://g.example/1</guid>"), "https://g.example/1"},
         {Rss("<guid isPermaLink=\"false\">https://g.example/1</guid>"), ""},
         {Rss("<guid>12345</guid>"), ""},
         // A link that the entry would cut gives way to one that it holds whole.
         {Rss("<link>" + long121 + "</link><guid>https://g.example/1</guid>"), "https://g.example/1"},
         {Rss("<link>" + long121 + "</link>"), long121.substr(0, 120)},
-        {Atom("<link rel=\"self\" href=\"s\"/><link rel=\"alternate\" href=\"a\"/>"), "https://feeds.example/dir/a"},
-        {Atom("<link rel=\"enclosure\" href=\"e\"/><link href=\"n\"/>"), "https://feeds.example/dir/n"},
-        {Atom("<link rel=\"enclosure\" href=\"e\"/>"), ""},
         {Atom("<link xml:base=\"https://b.example/d/\" href=\"e\"/>"), "https://b.example/d/e"},
         // Each blank takes three bytes: the address does not fit, and no part of it is taken.
         {Atom("<link href=\"http://a/" + std::string(400, ' ') + "x\"/>"), ""},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(Item(c.feed).link, c.link) << c.feed;
+    for (const auto &[feed, link] : cases)
+        EXPECT_EQ(Item(feed).link, link) << feed;
     // Without the feed's address a relative link leads nowhere.
     const Read read = ReadFeed(Rss("<title>T</title><link>/a</link>"), nullptr);
     ASSERT_EQ(read.entries.size(), 2u);
     EXPECT_EQ(read.entries[1].link, "");
 }
 
-// The header shows the channel's own title and link, not those of its image before them; without a
-// title, the feed's address, never the start of the channel's text.
-TEST_F(FeedTest, ChannelHeader)
-{
-    const struct {
-        std::string channel, title, link;
-    } cases[] = {
-        {"<image><title>Bild</title><link>http://i.example/</link></image><title>C</title><link>http://c.example/</"
-         "link>",
-            "C", "http://c.example/"},
-        {"<description>Kanaltext</description>", URL, ""},
-    };
-    for (const auto &c : cases) {
-        const Read read = ReadFeed(Rss("<title>T</title>", c.channel));
-        ASSERT_FALSE(read.entries.empty()) << c.channel;
-        EXPECT_EQ(std::tie(read.entries[0].title, read.entries[0].link), std::tie(c.title, c.link)) << c.channel;
-    }
-}
-
-// The examples of RFC 3986, 5.4, one for each way a dot segment goes.
+// The examples of RFC 3986, 5.4, one for each way a dot segment goes, and then other bases; "": refused.
 TEST_F(FeedTest, ResolveUrl)
 {
-    const char *const base = "http://a/b/c/d;p?q";
+    const std::string x(URL_SIZE - 13, 'x');
     const struct {
-        const char *ref, *target;
+        std::string ref, target;
+        const char *base = "http://a/b/c/d;p?q";
     } cases[] = {
         {"g", "http://a/b/c/g"},
         {"g/", "http://a/b/c/g/"},
@@ -290,28 +252,16 @@ TEST_F(FeedTest, ResolveUrl)
         {"..g", "http://a/b/c/..g"},
         {"g/../h", "http://a/b/c/h"},
         {"https://other/x/../y", "https://other/y"},
-        {"g:h", nullptr},
-        {"ftp://f/x", nullptr},
-        {"http:///nohost", nullptr},
+        {"ftp://f/x", ""},
+        {"http:///nohost", ""},
+        // A base without a path; line breaks and tabs inside; the longest address that fits, and one
+        // character more (a blank takes three).
+        {"b", "http://a/b", "http://a"},
+        {"http://a/\tb\nc\r", "http://a/bc", nullptr},
+        {"http://a/ " + x, "http://a/%20" + x, nullptr},
+        {"http://a/ " + x + "x", "", nullptr},
     };
     for (const auto &c : cases) {
-        char out[URL_SIZE];
-        EXPECT_EQ(ResolveUrl(base, c.ref, out), c.target != nullptr) << c.ref;
-        EXPECT_STREQ(out, c.target ? c.target : "") << c.ref;
-    }
-    // A base without a path; line breaks and tabs inside; the longest address that fits, and one
-    // character more (a blank takes three).
-    const std::string x(URL_SIZE - 13, 'x'), fits = "http://a/%20" + x;
-    const struct {
-        const char *base;
-        std::string ref, target;
-    } more[] = {
-        {"http://a", "b", "http://a/b"},
-        {nullptr, "http://a/\tb\nc\r", "http://a/bc"},
-        {nullptr, "http://a/ " + x, fits},
-        {nullptr, "http://a/ " + x + "x", ""},
-    };
-    for (const auto &c : more) {
         char out[URL_SIZE];
         EXPECT_EQ(ResolveUrl(c.base, c.ref.c_str(), out), !c.target.empty()) << c.ref;
         EXPECT_EQ(out, c.target) << c.ref;
@@ -327,12 +277,9 @@ TEST_F(FeedTest, Pages)
     for (int i = 0; i < 3000; i++)
         ae3000 += "\u00e4";
     const std::string zs(room - 5, 'z');
-    const struct {
-        std::string feed, body;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {Rss("<title>T</title><content:encoded> </content:encoded><description>D</description>"), "D"},
         {Rss("<title>T</title><description><p>Roh</p></description>"), "<p>Roh</p>"},
-        {Atom("<title>T</title><content type=\"html\">&lt;p&gt;H&lt;/p&gt;</content><summary>S</summary>"), "<p>H</p>"},
         {Atom("<title>T</title><content src=\"x.html\"/><summary>S</summary>"), "S"},
         {Atom("<title>T</title><content type=\"image/png\">iVBOR</content><summary>S</summary>"), "S"},
         {Atom("<title>T</title><content type=\"text/plain\">1 &lt; 2</content>"), "1 &lt; 2"},
@@ -342,9 +289,9 @@ TEST_F(FeedTest, Pages)
         {Rss("<title>T</title><description>" + ae3000 + "</description>"), ae3000.substr(0, room - room % 2)},
         {Rss("<title>T</title><description>" + zs + "&lt;a href='x'&gt;mehr</description>"), zs},
     };
-    for (const auto &c : cases) {
-        const std::string page = Item(c.feed).meldung;
-        EXPECT_EQ(page, c.body.empty() ? "" : FeedPage("T", c.body)) << c.feed.substr(0, 200);
+    for (const auto &[feed, body] : cases) {
+        const std::string page = Item(feed).meldung;
+        EXPECT_EQ(page, body.empty() ? "" : FeedPage("T", body)) << feed.substr(0, 200);
         EXPECT_LT(page.size(), MELDUNG_SIZE);
     }
     // The heading shows the title as text.
@@ -361,63 +308,59 @@ TEST_F(FeedTest, LongTextStaysInItsField)
     EXPECT_EQ(item.meldung, FeedPage(a.substr(0, 200), "D"));
 }
 
-TEST_F(FeedTest, WhatIsNoFeed)
-{
-    const struct {
-        std::string text;
-        std::vector<Want> entries;
-        const char *console;
-    } cases[] = {
-        {"<html><body><p>Keine Nachrichten</p></body></html>", {}, "feed holds no channel and no item\n"},
-        {"<!DOCTYPE html><html><body><br></body></html>", {}, "feed error in line 1: mismatched tag\n"},
-        {"", {}, "feed error in line 1: no element found\n"},
-        {"<rss><channel><title>Nur Kanal</title><item><title>A</ti", {{BLANKS, "Nur Kanal", "", ""}},
-            "feed error in line 1: unclosed token\n"},
-        {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><rss/>", {}, "encoding"},
-        {"<?xml version=\"1.0\" encoding=\"x-unbekannt\"?><rss/>", {}, "encoding"},
-        // An undeclared prefix is a fault of the feed like any other.
-        {Rss("<title>A</title></item><item><x:y/>"), {{BLANKS, "C", "", ""}, {"", "A", "", ""}},
-            "feed error in line 1: unbound prefix\n"},
-    };
-    for (const auto &c : cases) {
-        const Read read = ReadFeed(c.text);
-        EXPECT_EQ(read.entries, Expected(c.entries)) << c.text;
-        EXPECT_NE(read.console.find(c.console), std::string::npos) << c.text << "\n" << read.console;
-    }
-}
-
-// Nothing is loaded from outside the feed, and entities cannot grow without bound.
-TEST_F(FeedTest, NothingFromOutside)
+// Small feeds read whole: what is no feed or a damaged one, what would reach outside the feed, and the
+// header's title and link.
+TEST_F(FeedTest, WholeFeeds)
 {
     testplat::TempDir dir;
     testplat::WriteFile(dir.file("secret"), "GEHEIM");
     testplat::WriteFile(dir.file("outside.dtd"), "<!ENTITY geheim \"GEHEIM\">");
     const std::string declaration = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss ";
-    const struct {
-        std::string feed, title;
-    } cases[] = {
-        {declaration + "[<!ENTITY x SYSTEM \"file://" + dir.file("secret") + "\">]>" + Rss("<title>a&x;b</title>"),
-            "ab"},
-        {declaration + "SYSTEM \"file://" + dir.file("outside.dtd") + "\">" + Rss("<title>&geheim;</title>"),
-            "&geheim;"},
-        {declaration + "[<!ENTITY % p SYSTEM \"file://" + dir.file("outside.dtd") + "\"> %p;]>"
-                + Rss("<title>&geheim;</title>"),
-            "&geheim;"},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(Item(c.feed).title, c.title) << c.feed;
-
-    std::string bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE rss [<!ENTITY a0 \"lol\">";
+    std::string bomb = declaration + "[<!ENTITY a0 \"lol\">";
     for (int i = 1; i <= 9; i++) {
         bomb += "<!ENTITY a" + std::to_string(i) + " \"";
         for (int k = 0; k < 10; k++)
             bomb += "&a" + std::to_string(i - 1) + ";";
         bomb += "\">";
     }
-    bomb += "]>" + Rss("<title>&a9;</title>");
-    const Read read = ReadFeed(bomb);
-    EXPECT_EQ(read.entries, Expected({{BLANKS, "C", "", ""}})) << read.console;
-    EXPECT_NE(read.console.find("amplification"), std::string::npos) << read.console;
+    const std::vector<Want> channel = {{BLANKS, "C", "", ""}};
+    const struct {
+        std::string text;
+        std::vector<Want> entries;
+        const char *console = "";
+    } cases[] = {
+        {"<html><body><p>Keine Nachrichten</p></body></html>", {}, "feed holds no channel and no item\n"},
+        {"", {}, "feed error in line 1: no element found\n"},
+        {"<rss><channel><title>Nur Kanal</title><item><title>A</ti", {{BLANKS, "Nur Kanal", "", ""}},
+            "feed error in line 1: unclosed token\n"},
+        {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><rss/>", {}, "encoding"},
+        {"<?xml version=\"1.0\" encoding=\"x-unbekannt\"?><rss/>", {}, "encoding"},
+        // An undeclared prefix is a fault of the feed like any other.
+        {Rss("<title>A</title></item><item><x:y/>"), {channel[0], {"", "A", "", ""}},
+            "feed error in line 1: unbound prefix\n"},
+        // The header shows the channel's own title and link, not those of its image before them; without a
+        // title, the feed's address, never the start of the channel's text.
+        {Rss("<title>T</title>",
+             "<image><title>Bild</title><link>http://i.example/</link></image><title>C</title><link>http://c.example/</"
+             "link>"),
+            {{BLANKS, "C", "http://c.example/", ""}, {"", "T", "", ""}}},
+        {Rss("<title>T</title>", "<description>Kanaltext</description>"),
+            {{BLANKS, URL, "", "Kanaltext"}, {"", "T", "", ""}}},
+        // Nothing is loaded from outside the feed, and entities cannot grow without bound.
+        {declaration + "[<!ENTITY x SYSTEM \"file://" + dir.file("secret") + "\">]>" + Rss("<title>a&x;b</title>"),
+            {channel[0], {"", "ab", "", ""}}},
+        {declaration + "SYSTEM \"file://" + dir.file("outside.dtd") + "\">" + Rss("<title>&geheim;</title>"),
+            {channel[0], {"", "&geheim;", "", ""}}},
+        {declaration + "[<!ENTITY % p SYSTEM \"file://" + dir.file("outside.dtd") + "\"> %p;]>"
+                + Rss("<title>&geheim;</title>"),
+            {channel[0], {"", "&geheim;", "", ""}}},
+        {bomb + "]>" + Rss("<title>&a9;</title>"), channel, "amplification"},
+    };
+    for (const auto &c : cases) {
+        const Read read = ReadFeed(c.text);
+        EXPECT_EQ(read.entries, Expected(c.entries)) << c.text;
+        EXPECT_NE(read.console.find(c.console), std::string::npos) << c.text << "\n" << read.console;
+    }
 }
 
 // Text with NULs in it: the reader takes the length it is given, not the text up to its first NUL.

@@ -65,11 +65,6 @@ void operator delete(void *memory, size_t) noexcept
     Release(memory);
 }
 
-void operator delete(void *memory, const std::nothrow_t &) noexcept
-{
-    Release(memory);
-}
-
 namespace {
 
 TEST(DateText, UniDateAndTimestamp)
@@ -102,7 +97,8 @@ protected:
 
 // The header has no date and is never bold; later entries are bold when newer than the channel's last
 // seen entry, never in the third channel. Fields are cut to their widths, the title before decoding.
-TEST_F(ListTest, HeaderBoldAndFieldWidths)
+// The newest timestamp of a list is its newest entry's, or the one given when that is newer.
+TEST_F(ListTest, HeaderBoldFieldWidthsAndNewest)
 {
     gb_TS[Kestrel_german] = gb_TS[Kestrel_english] = TS;
     const std::string title = std::string(77, 't') + "&amp;rest", link(130, 'l'), page(6100, 'p');
@@ -114,6 +110,10 @@ TEST_F(ListTest, HeaderBoldAndFieldWidths)
         (std::vector<Entry> {{"         ", "Channel", "", 0, false, ""},
             {later, title.substr(0, 80), link.substr(0, 120), TS + 1, true, page.substr(0, 5999)},
             {DATE, "seen", "l", TS, false, ""}, {DATE, "seen", "l", TS, false, ""}}));
+    EXPECT_EQ(GetMaxTS(&channel.list, 7), TS + 1);
+    EXPECT_EQ(GetMaxTS(&channel.list, TS + 2), TS + 2);
+    ChannelList empty;
+    EXPECT_EQ(GetMaxTS(&empty.list, 42), 42u);
 }
 
 // Out of memory for the record or for its node: nothing of the entry stays alive, the requester says
@@ -133,15 +133,6 @@ TEST_F(ListTest, AllocationFailureFreesTheEntryAndShowsTheRequester)
     }
     EXPECT_TRUE(CreateEntry(&channel.list, "Next", "l", "", DATE, Kestrel_german));
     EXPECT_EQ(Entries(&channel.list).size(), 2u);
-}
-
-TEST_F(ListTest, GetMaxTS)
-{
-    ChannelList empty;
-    EXPECT_EQ(GetMaxTS(&empty.list, 42), 42u);
-    CreateEntry(&channel.list, "Tom &amp; Jerry", "l", "", DATE, Kestrel_german);
-    EXPECT_EQ(GetMaxTS(&channel.list, 7), TS);
-    EXPECT_EQ(GetMaxTS(&channel.list, TS + 1), TS + 1);
 }
 
 } // namespace

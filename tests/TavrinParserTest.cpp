@@ -46,15 +46,15 @@ protected:
     }
 };
 
+// The quirks that the plain searches below share with the parser, pinned down; the fuzz target's seeds
+// (fuzz/corpus) hold the other small feeds: a channel alone, a NUL inside, short and cut dates.
 TEST_F(ParserTest, FeedsToEntries)
 {
     const Entry header {"         ", "Kestrel", "http://k/", 0, false, Page("Kestrel", "N")};
     const struct {
         std::string text;
         std::vector<Entry> entries;
-        LONG side = Kestrel_german;
     } cases[] = {
-        {"<rss><channel><link>x</link></channel></rss>", {}},
         // The title is decoded in the list and raw on the page; the description loses three characters.
         {CHANNEL + Item("Tom &amp; Jerry", "L", FRI, "&lt;p&gt;Hi&lt;/p&gt;xyz"),
             {header, {DATE, "Tom & Jerry", "L", TS, true, Page("Tom &amp; Jerry", "<p>Hi</p>")}}},
@@ -65,16 +65,9 @@ TEST_F(ParserTest, FeedsToEntries)
         // An item without a date takes the next one's, and that item is skipped.
         {CHANNEL + Item("A", "L", "") + Item("B", "M") + Item("C", "N"),
             {header, {DATE, "A", "L", TS, true, ""}, {DATE, "C", "N", TS, true, ""}}},
-        {CHANNEL + Item("A", "L") + Item("B", "M", ""),
-            {header, {"", "A", "L", 0, false, ""}, {"", "B", "M", 0, false, ""}}, VEdod_german},
-        {CHANNEL + Item("A", "L") + std::string(1, '\0') + Item("B", "M"), {header, {DATE, "A", "L", TS, true, ""}}},
-        // A date shorter than its zone is empty; a text that ends inside the weekday has no date.
-        {CHANNEL + Item("A", "L", "Fri, 05"), {header, {"", "A", "L", 0, false, ""}}},
-        {CHANNEL + "<title>A</title><link>L</link><pubDate>Fr", {header}},
-        {CHANNEL + "<title>A</title><link>L</link><pubDate>Fri, ", {header}},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(Parse(c.text, c.side, ParseNewsfile).entries, c.entries) << c.text;
+        EXPECT_EQ(Parse(c.text, Kestrel_german, ParseNewsfile).entries, c.entries) << c.text;
 }
 
 // The scanner remembers what earlier searches passed; it must find what plain searches find, also in

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 #include <vector>
@@ -20,7 +19,6 @@ namespace {
 std::vector<std::string> gCalls;
 std::string gFailStep;
 std::string gLoopDir;
-ULONG gPendingAtLoop;
 
 // Records a step; false when the test makes that step fail.
 bool Step(const char *name)
@@ -38,7 +36,6 @@ const TavrinSteps kRecorders = {
     [] {
         Step("MsgLoop");
         gLoopDir = std::filesystem::current_path().string();
-        gPendingAtLoop = exec::SetSignal(0, 0);
     },
     [] { Step("DoIconify"); },
     [](void *) { Step("DeleteDockyLibrary"); },
@@ -71,7 +68,7 @@ struct ProgTest : testing::Test {
         gb_Steps = kRecorders;
         gb_Debug = 0;
         gb_Iconify = FALSE;
-        gb_SkinPath[0] = gb_NewsADR[0] = 0;
+        gb_SkinPath[0] = gb_NewsADR[0] = gb_Feed[0].url[0] = gb_Feed[1].url[0] = gb_CAFile[0] = 0;
         gb_RSSBufSize = 0;
     }
     void TearDown() override { gb_Steps = gb_RealSteps; }
@@ -90,10 +87,17 @@ struct ProgTest : testing::Test {
     }
 };
 
-// Debug words are case-sensitive substrings; any debug word prints the start options first.
+// Tool types come from the start line, then from the icon file by Workbench rules. Debug words are
+// case-sensitive substrings; any debug word prints the start options first. Feed addresses and a CA of
+// the user's own are tool types too; an address that is not http or https is named in a requester at
+// start, which then goes on.
 TEST_F(ProgTest, ToolTypesAreApplied)
 {
     const std::string mySkin = devices.home() + "myskin/" + std::string(200, 'd') + "/a:b", standard = "skins/standard";
+    const std::string longUrl = "https://news.test/" + std::string(FEED_URL_SIZE, 'x');
+    const auto NotRead = [](const std::string &toolType) {
+        return "Feed nicht geladen: " + toolType + "\nNur Adressen mit http:// oder https:// werden gelesen";
+    };
     std::filesystem::create_directories(mySkin);
     std::filesystem::create_directories(devices.progdir() + "skins/other");
     const struct {
@@ -103,8 +107,10 @@ TEST_F(ProgTest, ToolTypesAreApplied)
         const char *newsAdr;
         std::string skin;
         WORD debug = 0;
+        std::string german = "", english = "", caFile = "";
+        std::vector<std::string> requesters = {};
+        std::string icon = ""; // ENVARC:Tavrin.info
     } kCases[] = {
-        {{}, 200000, FALSE, "", standard},
         {{"RSSBUFSIZE=1000"}, 200000, FALSE, "", standard},
         {{"RSSBUFSIZE=300000"}, 300000, FALSE, "", standard},
         {{"RSSBUFSIZE=99999999999999"}, 200000, FALSE, "", standard},
@@ -117,17 +123,26 @@ TEST_F(ProgTest, ToolTypesAreApplied)
         {{"SKIN=/" + std::string(4096, 'x')}, 200000, FALSE, "", standard}, // longer than any host path
         {{"SKIN=skins/other"}, 200000, FALSE, "", "skins/other"}, // relative to the program's directory
         {{"DEBUG=STARTHTTP"}, 200000, FALSE, "", standard, 5},
-        {{"DEBUG=GUI,PARSER,DOCKY"}, 200000, FALSE, "", standard, 26},
+        {{"DEBUG=PARSER,DOCKY,SHORTTICK"}, 200000, FALSE, "", standard, 56},
         {{"DEBUG=ALL,SHORTTICK"}, 200000, FALSE, "", standard, 31},
-        {{"DEBUG=SHORTTICK,GUI"}, 200000, FALSE, "", standard, 34},
         {{"DEBUG=start"}, 200000, FALSE, "", standard, 0},
+        {{"GERMANFEED=HTTP://news.test/de", "ENGLISHFEED=" + longUrl, "CAFILE=/etc/my-ca.pem"}, 200000, FALSE, "",
+            standard, 0, "HTTP://news.test/de", "", "/etc/my-ca.pem"},
+        {{"GERMANFEED=file:///etc/passwd", "ENGLISHFEED=ftp://news.test/en"}, 200000, FALSE, "", standard, 0,
+            "file:///etc/passwd", "ftp://news.test/en", "",
+            {NotRead("GERMANFEED=file:///etc/passwd"), NotRead("ENGLISHFEED=ftp://news.test/en")}},
+        {{"newsadr=1.2.3.4:80"}, 200000, FALSE, "1.2.3.4:80", standard, DEBUG_GUI, "", "", "", {},
+            "NEWSADR=5.6.7.8:80\r\n(OPENGUI)\nopengui2\nDEBUG=GUI\n"},
     };
     for (const auto &c : kCases) {
         SetUp();
+        testplat::WriteFile(devices.envarc() + "Tavrin.info", c.icon);
         const std::string out = Start(c.toolTypes);
-        EXPECT_EQ(std::tuple(gb_RSSBufSize, gb_Iconify, std::string(gb_NewsADR), std::string(gb_SkinPath), gb_Debug),
-            std::tuple(c.bufSize, c.iconify, std::string(c.newsAdr), c.skin, c.debug))
+        EXPECT_EQ(std::tuple(gb_RSSBufSize, gb_Iconify, std::string(gb_NewsADR), std::string(gb_SkinPath), gb_Debug,
+                      std::string(gb_Feed[0].url), std::string(gb_Feed[1].url), std::string(gb_CAFile)),
+            std::tuple(c.bufSize, c.iconify, std::string(c.newsAdr), c.skin, c.debug, c.german, c.english, c.caFile))
             << testing::PrintToString(c.toolTypes);
+        EXPECT_EQ(testplat::RequesterBodies(), c.requesters);
         EXPECT_EQ(gCalls[5], c.iconify ? "DoIconify" : "MsgLoop");
         const bool summary
             = out.rfind("Icon: startdelay = 0 opengui = 0 debug = " + std::to_string(c.debug) + "\n", 0) == 0;
@@ -135,106 +150,60 @@ TEST_F(ProgTest, ToolTypesAreApplied)
     }
 }
 
-TEST_F(ProgTest, StartUpProgressLinesInOrderAndOpenGuiWhateverItsValue)
-{
-    EXPECT_EQ(Start({"DEBUG=START", "STARTDELAY=3", "OPENGUI=NO"}),
-        "Icon: startdelay = 3 opengui = 1 debug = 1\n"
-        "Erstelle Oberfläche ...\n"
-        "Lade Bilder ...\n"
-        "Erzeuge Docky ...\n"
-        "Registriere Anwendung ...\n"
-        "Programm läuft !\n"
-        "Programm beenden.\n");
-    EXPECT_EQ(testplat::DelayedTicks(), 150u);
-    EXPECT_NE(gPendingAtLoop & SIGBREAKF_CTRL_F, 0u);
-    EXPECT_EQ(gCalls, Join(Join(kUpToDocky, {"MsgLoop"}), kReleases));
-    exec::SetSignal(0, SIGBREAKF_CTRL_F);
-}
-
 // A shell start is refused before anything else. A second instance fails to register and leaves the
-// first one's lock on RAM:Tavrin.lock alone.
+// first one's lock on RAM:Tavrin.lock alone. The progress lines go as far as start-up came; the start
+// delay is waited first, and OPENGUI asks for the window whatever its value, once the start is through.
 TEST_F(ProgTest, EachStartUpFailureReleasesExactlyWhatExists)
 {
     testplat::TempDir runtime;
-    const std::string hint
-        = "\nEntfernen Sie es, oder weisen Sie RAM: mit TAVRIN_ASSIGN_RAM ein anderes Verzeichnis zu.";
-    const std::string refusedEnd = "Es ist ein symbolischer Verweis." + hint,
-                      sharedEnd = "Andere Benutzer dürfen hineinschreiben." + hint;
+    const std::string refused = "Das Verzeichnis für RAM: (" + runtime.file("tavrin/")
+        + ") wird nicht benutzt:\nEs ist ein symbolischer Verweis.\nEntfernen Sie es, oder weisen Sie RAM: mit "
+          "TAVRIN_ASSIGN_RAM ein anderes Verzeichnis zu.";
+    const char *const kProgress[] = {"Icon: startdelay = 3 opengui = 1 debug = 1\n", "Erstelle Oberfläche ...\n",
+        "Lade Bilder ...\n", "Erzeuge Docky ...\n", "Registriere Anwendung ...\n", "Programm läuft !\n"};
     const struct {
         const char *failStep;
-        std::string message;
+        std::vector<std::string> messages;
         Calls calls;
+        size_t progress; // the lines of kProgress printed
     } kCases[] = {
-        {"shell", "Please start program from workbench !\nBitte Programm über die Workbench starten !", {}},
-        {"applib", "application.library V50 kann nicht geöffnet werden !", {}},
-        {"CreateAllObjects", "Oberfläche kann nicht erzeugt werden !",
-            Join({"LoadConfig", "LoadTimestamp", "CreateAllObjects"}, kReleases, 2)},
-        {"LoadAllPictures", "Bilder können nicht geladen werden !",
-            Join({"LoadConfig", "LoadTimestamp", "CreateAllObjects", "LoadAllPictures"}, kReleases, 1)},
-        {"CreateDockyLibrary", "DockyLib kann nicht erstellt werden !", Join(kUpToDocky, kReleases, 1)},
-        {"second instance", "Application läuft vermutlich bereits !", Join(kUpToDocky, kReleases)},
-        // ARefusedRamDirectoryIsNamedNotTakenForASecondInstance
-        {"RAM: a link", "Das Verzeichnis für RAM: (" + runtime.file("tavrin/") + ") wird nicht benutzt:\n" + refusedEnd,
-            Join(kUpToDocky, kReleases)},
-        {"RAM: shared", "Das Verzeichnis für RAM: (" + runtime.file("tavrin/") + ") wird nicht benutzt:\n" + sharedEnd,
-            Join(kUpToDocky, kReleases)},
+        {"shell", {"Please start program from workbench !\nBitte Programm über die Workbench starten !"}, {}, 0},
+        {"applib", {"application.library V50 kann nicht geöffnet werden !"}, {}, 1},
+        {"CreateAllObjects", {"Oberfläche kann nicht erzeugt werden !"},
+            Join({"LoadConfig", "LoadTimestamp", "CreateAllObjects"}, kReleases, 2), 2},
+        {"LoadAllPictures", {"Bilder können nicht geladen werden !"},
+            Join({"LoadConfig", "LoadTimestamp", "CreateAllObjects", "LoadAllPictures"}, kReleases, 1), 3},
+        {"CreateDockyLibrary", {"DockyLib kann nicht erstellt werden !"}, Join(kUpToDocky, kReleases, 1), 4},
+        {"second instance", {"Application läuft vermutlich bereits !"}, Join(kUpToDocky, kReleases), 5},
+        // ARefusedRamDirectoryIsNamedNotTakenForASecondInstance; PlatformTest has every reason for a refusal.
+        {"RAM: a link", {refused}, Join(kUpToDocky, kReleases), 5},
+        {"nothing", {}, Join(Join(kUpToDocky, {"MsgLoop"}), kReleases), 6},
     };
     for (const auto &c : kCases) {
+        SCOPED_TRACE(c.failStep);
         SetUp();
         gFailStep = c.failStep;
-        // Without XDG_RUNTIME_DIR's "tavrin" private, the default RAM: is refused.
-        std::filesystem::remove_all(runtime.file("tavrin"));
-        if (gFailStep == "RAM: a link")
+        // The default RAM:, XDG_RUNTIME_DIR's "tavrin", is refused when it is a link.
+        if (gFailStep == "RAM: a link") {
             std::filesystem::create_directory_symlink(runtime.path(), runtime.file("tavrin"));
-        if (gFailStep == "RAM: shared")
-            std::filesystem::create_directory(runtime.file("tavrin"));
-        chmod(runtime.file("tavrin").c_str(), 01777);
-        if (gFailStep.rfind("RAM:", 0) == 0) {
             unsetenv("TAVRIN_ASSIGN_RAM");
             setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
         }
         application_host::SetLibraryVersion(gFailStep == "applib" ? 49 : 53);
         const int first = open((devices.ram() + "Tavrin.lock").c_str(), O_RDWR | O_CREAT, 0600);
         ASSERT_EQ(flock(first, gFailStep == "second instance" ? LOCK_EX | LOCK_NB : LOCK_UN), 0);
-        std::string out = Start({gFailStep == "shell" ? "tavrin" : "DEBUG=START"}, gFailStep == "shell");
-        EXPECT_EQ(gCalls, c.calls) << c.failStep;
-        EXPECT_EQ(testplat::RequesterBodies(), std::vector {c.message});
-        EXPECT_EQ(out.find("Programm beenden.\n") != std::string::npos, gFailStep != "shell") << c.failStep;
+        const std::string out = Start({"DEBUG=START", "STARTDELAY=3", "OPENGUI=NO"}, gFailStep == "shell");
+        EXPECT_EQ(gCalls, c.calls);
+        EXPECT_EQ(testplat::RequesterBodies(), c.messages);
+        std::string progress;
+        for (size_t i = 0; i < c.progress; i++)
+            progress += kProgress[i];
+        EXPECT_EQ(out, c.progress ? progress + "Programm beenden.\n" : "");
+        EXPECT_EQ(testplat::DelayedTicks(), c.progress ? 150u : 0u);
+        EXPECT_EQ(exec::SetSignal(0, SIGBREAKF_CTRL_F) & SIGBREAKF_CTRL_F, c.progress == 6 ? SIGBREAKF_CTRL_F : 0u);
         close(first);
         setenv("TAVRIN_ASSIGN_RAM", devices.ram().c_str(), 1);
     }
-}
-
-// Feed addresses and a CA of the user's own are tool types too. An address that is not http or https is
-// named in a requester at start, which then goes on.
-TEST_F(ProgTest, FeedToolTypesAndTheirRequester)
-{
-    const std::string longUrl = "https://news.test/" + std::string(FEED_URL_SIZE, 'x');
-    const struct {
-        std::vector<std::string> toolTypes;
-        std::string german, english, caFile;
-        std::vector<std::string> requesters;
-    } kCases[] = {
-        {{}, "", "", "", {}},
-        {{"GERMANFEED=https://news.test/de.xml", "ENGLISHFEED=HTTP://news.test/en", "CAFILE=/etc/my-ca.pem"},
-            "https://news.test/de.xml", "HTTP://news.test/en", "/etc/my-ca.pem", {}},
-        {{"GERMANFEED=file:///etc/passwd", "ENGLISHFEED=" + longUrl}, "file:///etc/passwd", "", "",
-            {"Feed nicht geladen: GERMANFEED=file:///etc/passwd\nNur Adressen mit http:// oder https:// werden "
-             "gelesen"}},
-        {{"ENGLISHFEED=ftp://news.test/en"}, "", "ftp://news.test/en", "",
-            {"Feed nicht geladen: ENGLISHFEED=ftp://news.test/en\nNur Adressen mit http:// oder https:// werden "
-             "gelesen"}},
-    };
-    for (const auto &c : kCases) {
-        SetUp();
-        gb_Feed[0].url[0] = gb_Feed[1].url[0] = gb_CAFile[0] = 0;
-        Start(c.toolTypes);
-        EXPECT_EQ(std::tuple(std::string(gb_Feed[0].url), std::string(gb_Feed[1].url), std::string(gb_CAFile)),
-            std::tuple(c.german, c.english, c.caFile));
-        EXPECT_EQ(testplat::RequesterBodies(), c.requesters);
-        EXPECT_EQ(gCalls[5], "MsgLoop");
-    }
-    gb_Feed[0].url[0] = gb_Feed[1].url[0] = gb_CAFile[0] = 0;
 }
 
 // Desktop launchers start programs in the user's home: the program moves to its own directory, or to

@@ -1,6 +1,6 @@
 #pragma once
 
-// The test host's list browser nodes: counted, checked when freed, and able to fail on demand.
+// The test host's list browser nodes: counted, and able to fail on demand.
 
 #include <cstddef>
 

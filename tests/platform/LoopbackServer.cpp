@@ -15,12 +15,6 @@ sockaddr_in LoopbackAddress(uint16_t port)
     return {AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
 }
 
-bool Readable(int fd)
-{
-    pollfd p {fd, POLLIN, 0};
-    return poll(&p, 1, TICK_MS) > 0;
-}
-
 } // namespace
 
 LoopbackServer::LoopbackServer(Mode mode, std::string answer)
@@ -72,8 +66,8 @@ void LoopbackServer::fillQueue()
 void LoopbackServer::serve(Mode mode, const std::string &answer)
 {
     int fd = -1;
-    while (fd < 0 && !stopping_.load())
-        if (Readable(listenFd_))
+    for (pollfd p {listenFd_, POLLIN, 0}; fd < 0 && !stopping_.load();)
+        if (poll(&p, 1, TICK_MS) > 0)
             fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0)
         return;
