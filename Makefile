@@ -26,7 +26,7 @@ sanitize:
 
 # The tests labelled `threads` (their code runs on more than one thread) under ThreadSanitizer; the fault
 # suite runs the real program built for it too. Qt and libdbus are not built for it: tests/tsan.supp
-# leaves out what they allocate themselves. The dock's runs on the X server are left out.
+# leaves out what they allocate themselves. The dock's runs on the X server (tray, docklet) are left out.
 tsan: deps
 	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DTAVRIN_TSAN=ON >/dev/null
 	@cmake --build build-tsan -j$(JOBS) --target threaded-tests
