@@ -63,12 +63,17 @@ void StuckBus::AnswerOnlyTheAuthentication()
         std::string heard;
         char buf[256];
         ssize_t n = 1;
-        while (n > 0 && heard.find("AUTH") == std::string::npos) {
+        // A client that connects and says nothing must not hold up the end of the bus.
+        pollfd client {clients.back(), POLLIN, 0};
+        while (n > 0 && heard.find("AUTH") == std::string::npos && !m_stop && poll(&client, 1, 20) >= 0) {
+            if (!(client.revents & (POLLIN | POLLHUP)))
+                continue;
             n = read(clients.back(), buf, sizeof buf);
             heard.append(buf, size_t(std::max(n, ssize_t(0))));
         }
         const char ok[] = "OK 0123456789abcdef0123456789abcdef\r\n";
-        [[maybe_unused]] ssize_t w = write(clients.back(), ok, sizeof ok - 1);
+        if (heard.find("AUTH") != std::string::npos)
+            send(clients.back(), ok, sizeof ok - 1, MSG_NOSIGNAL);
     }
     for (int fd : clients)
         close(fd);
